@@ -1,0 +1,142 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "app/CTqBusyProgressCtrl.h"
+#include "ecu/EcuDataSnapshot.h"
+#include "ecu/EcuIdentification.h"
+#include "images/FlashContainer.h"
+#include "link/RequestScheduler.h"
+#include "link/RequestTable.h"
+
+class Clock;
+class DialogHost;
+class PortEnumerator;
+class SerialPort;
+class SystemInfo;
+
+// The platform services the dialog works through.
+struct PlatformServices {
+    DialogHost& host;
+    Clock& clock;
+    SerialPort& port;
+    PortEnumerator& ports;
+    SystemInfo& system;
+};
+
+// The central object: owns every buffer, table, flag and handle of the program. Its operations
+// are defined in the folders of the subsystems they belong to. Fields that the user-interface
+// thread and the receive thread both touch are atomic.
+class CFlashDlg {
+public:
+    explicit CFlashDlg(PlatformServices platform);
+    ~CFlashDlg();
+    CFlashDlg(const CFlashDlg&) = delete;
+    CFlashDlg& operator=(const CFlashDlg&) = delete;
+
+    // ---- Window events (app/) ----
+    bool OnInitDialog();
+    void OnTimer(int timerId);
+    void OnProceed();
+    void OnRadioButton(int controlId);
+    void OnSysCommand(int commandId);
+    void OnClose();
+
+    // ---- Start-up and session (app/) ----
+    void EnumeratePorts();
+    void ConfigureProgress();
+    void InitSessionData();
+    void ResetSession();
+    void ShowEcuFields(bool show);
+    void SetStatusText(std::string_view text);
+    void StepBusyIndicator();
+
+    // ---- Request table, framing and scheduler (link/) ----
+    bool SendRequest(int32_t row);
+    void SchedulerTick();
+    int SendNextPending();
+
+    // ---- Serial port, connection sequence and receive thread (link/) ----
+    bool OpenPort(int32_t portNumber);
+    bool SetLineSpeed(int32_t speedSelector);
+    void SendSpeedSwitch();
+    void ClosePort();
+    void StopLink();
+    void ConnectionTick();
+    void StartCommThread();
+    void AssembleResponse(const uint8_t* chunk, uint32_t count);
+
+    // ---- Images (images/) ----
+    bool LoadFirmwareImage(int32_t imageIndex);
+    bool ParseSRecords();
+    void ParseS3Record();
+    bool BuildTagContainers();
+
+    // ---- Session (session/) ----
+    void HandleResponse();
+    void FinishWithStatus(std::string_view text);
+
+    // ---- Data ----
+    // Port list
+    std::array<int32_t, 260> PortList{};
+    int32_t portCount = 0;
+
+    // Image working area
+    std::unique_ptr<uint8_t[]> WorkingImage;
+    uint32_t workingImageSize = 0;
+    std::array<uint8_t, kSRecordTextSize> SRecordText{};
+
+    // Receive state
+    std::array<uint8_t, 256> rxBuffer{};
+    std::atomic<uint8_t> rxCount{0};
+    std::array<uint8_t, 256> rxChunk{};
+    std::atomic<int32_t> stopCommThread{0};
+
+    // Session and image fields
+    int32_t addressLimitExceeded = 0;
+    int32_t resetByService = 0;
+    int32_t modelKnown = 0;
+    int32_t parsePosition = 0;
+    int32_t softwareVersionNumber = 0;
+    std::atomic<int32_t> imageIndex{0};
+    int32_t modelCode = 0;
+    int32_t variant = 0;
+    std::atomic<int32_t> dongleVersion{0};
+    int32_t lastBaseTag = 0;
+    int32_t lastUpperTag = 0;
+    std::atomic<int32_t> tagIndex{0};
+    int32_t addressRetries = 0;
+    int32_t baseChecksumFailures = 0;
+    int32_t upperChecksumFailures = 0;
+    int32_t secondKeyTried = 0;
+    std::atomic<uint8_t> blockIndex{0};
+    uint16_t securitySeed = 0;
+    std::atomic<uint16_t> securityKey{0};
+    std::atomic<int32_t> sessionStage{0};
+    std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
+
+    // Request table copy
+    RequestRows requestTable{};
+
+    // Scheduler state
+    SchedulerState scheduler;
+
+    // Flash containers
+    FlashContainer BaseContainer{};
+    FlashContainer UpperContainer{};
+
+    // ECU data
+    EcuIdentification ecuIdentification{};
+    EcuDataSnapshot ecuDataSnapshot{};
+    std::array<int32_t, kSavedMarkCount> savedMarks{};
+
+    // Controls owned by the model (the rest live in the window)
+    CTqBusyProgressCtrl busyIndicator{10, 0};
+
+    // Platform
+    PlatformServices platform;
+};

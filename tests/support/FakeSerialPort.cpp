@@ -1,0 +1,135 @@
+#include "FakeSerialPort.h"
+
+bool FakeSerialPort::Open(int32_t portNumber) {
+    std::lock_guard lock(mutex_);
+    openAttempts_.push_back(portNumber);
+    if (open_ || (openable_ && !openable_->count(portNumber))) return false;
+    open_ = portNumber;
+    baud_ = 9600;
+    baudHistory_.push_back(baud_);
+    input_.clear();
+    interrupted_ = false;
+    return true;
+}
+
+bool FakeSerialPort::IsOpen() const {
+    std::lock_guard lock(mutex_);
+    return open_.has_value();
+}
+
+bool FakeSerialPort::SetBaudRate(uint32_t baud) {
+    std::lock_guard lock(mutex_);
+    if (!open_) return false;
+    baud_ = baud;
+    baudHistory_.push_back(baud);
+    return true;
+}
+
+bool FakeSerialPort::Write(const uint8_t* data, size_t count) {
+    std::function<void(const Bytes&)> handler;
+    Bytes frame(data, data + count);
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_) return false;
+        writes_.push_back(frame);
+        handler = writeHandler_;
+    }
+    if (handler) handler(frame);
+    return true;
+}
+
+SerialPort::WaitResult FakeSerialPort::WaitForInput() {
+    std::unique_lock lock(mutex_);
+    inputReady_.wait(lock, [&] { return !input_.empty() || interrupted_ || !open_; });
+    if (!open_ || interrupted_) {
+        interrupted_ = false;
+        return WaitResult::Interrupted;
+    }
+    return WaitResult::DataAvailable;
+}
+
+size_t FakeSerialPort::Read(uint8_t* data, size_t capacity) {
+    std::lock_guard lock(mutex_);
+    size_t n = 0;
+    while (n < capacity && !input_.empty()) {
+        data[n++] = input_.front();
+        input_.pop_front();
+    }
+    return n;
+}
+
+void FakeSerialPort::Purge() {
+    std::lock_guard lock(mutex_);
+    input_.clear();
+    ++purges_;
+}
+
+void FakeSerialPort::Interrupt() {
+    std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    inputReady_.notify_all();
+}
+
+void FakeSerialPort::Close() {
+    std::lock_guard lock(mutex_);
+    if (open_) ++closes_;
+    open_.reset();
+    input_.clear();
+    inputReady_.notify_all();
+}
+
+void FakeSerialPort::SetOpenablePorts(std::set<int32_t> ports) {
+    std::lock_guard lock(mutex_);
+    openable_ = std::move(ports);
+}
+
+void FakeSerialPort::Deliver(const Bytes& bytes) {
+    std::lock_guard lock(mutex_);
+    input_.insert(input_.end(), bytes.begin(), bytes.end());
+    inputReady_.notify_all();
+}
+
+void FakeSerialPort::OnWrite(std::function<void(const Bytes&)> handler) {
+    std::lock_guard lock(mutex_);
+    writeHandler_ = std::move(handler);
+}
+
+std::vector<Bytes> FakeSerialPort::Writes() const {
+    std::lock_guard lock(mutex_);
+    return writes_;
+}
+
+void FakeSerialPort::ClearWrites() {
+    std::lock_guard lock(mutex_);
+    writes_.clear();
+}
+
+std::vector<int32_t> FakeSerialPort::OpenAttempts() const {
+    std::lock_guard lock(mutex_);
+    return openAttempts_;
+}
+
+std::optional<int32_t> FakeSerialPort::OpenPortNumber() const {
+    std::lock_guard lock(mutex_);
+    return open_;
+}
+
+uint32_t FakeSerialPort::Baud() const {
+    std::lock_guard lock(mutex_);
+    return baud_;
+}
+
+std::vector<uint32_t> FakeSerialPort::BaudHistory() const {
+    std::lock_guard lock(mutex_);
+    return baudHistory_;
+}
+
+int FakeSerialPort::PurgeCount() const {
+    std::lock_guard lock(mutex_);
+    return purges_;
+}
+
+int FakeSerialPort::CloseCount() const {
+    std::lock_guard lock(mutex_);
+    return closes_;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/DialogHost.h"
+
+// A window that records every change the core makes to it. Safe to call from any thread.
+class ScriptedDialogHost : public DialogHost {
+public:
+    struct TimerArm {
+        uint32_t periodMs;
+        uint64_t armedAtMs;
+    };
+    struct MessageBoxCall {
+        std::string text, caption;
+        MessageIcon icon;
+    };
+
+    void SetItemText(int controlId, std::string_view text) override;
+    void ShowItem(int controlId, bool show) override;
+    void EnableItem(int controlId, bool enable) override;
+    void AppendFieldText(int controlId, std::string_view text) override;
+    void SetWindowTitle(std::string_view title) override;
+    void AddSystemMenuEntry(int commandId, std::string_view text) override;
+    MessageResult MessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+                             MessageButtons buttons) override;
+    void SetTimer(int timerId, uint32_t periodMs) override;
+    void KillTimer(int timerId) override;
+    bool ChooseFile(std::string& path, std::string_view title) override;
+    void RepaintBusyIndicator() override;
+    void RunAboutBox(std::string_view text) override;
+
+    // Observations.
+    std::string ItemText(int controlId) const;
+    std::string StatusText() const;
+    std::vector<std::string> StatusHistory() const;
+    // Visibility and enabled state; a control never touched reads as `fallback`.
+    bool IsVisible(int controlId, bool fallback = true) const;
+    bool IsEnabled(int controlId, bool fallback = true) const;
+    std::map<int, uint32_t> ActiveTimers() const;
+    std::map<int, TimerArm> ActiveTimerArms() const;
+    std::vector<MessageBoxCall> MessageBoxes() const;
+    std::vector<std::string> Log() const;
+    int BusyRepaints() const;
+    std::string Title() const;
+    std::vector<std::string> AboutBoxTexts() const;
+
+    // Gives the time at which timers are armed (virtual time in the tests).
+    void UseTimeSource(std::function<uint64_t()> now);
+    // Script: the file the open-file dialog returns (nullopt: the operator cancels).
+    void ScriptFileChoice(std::optional<std::string> path);
+    // Called for every message box, after it was recorded (still inside the box).
+    void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
+
+private:
+    void Record(std::string entry);
+
+    mutable std::mutex mutex_;
+    std::map<int, std::string> texts_;
+    std::map<int, bool> visible_, enabled_;
+    std::vector<std::string> statusHistory_;
+    std::map<int, TimerArm> timers_;
+    std::function<uint64_t()> now_;
+    std::vector<MessageBoxCall> boxes_;
+    std::vector<std::string> log_;
+    std::vector<std::string> aboutTexts_;
+    std::string title_;
+    int busyRepaints_ = 0;
+    std::optional<std::string> fileChoice_;
+    std::function<void(const MessageBoxCall&)> boxHandler_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeSerialPort.h"
+#include "ScriptedDialogHost.h"
+#include "VirtualClock.h"
+#include "app/CFlashDlg.h"
+#include "platform/PortEnumerator.h"
+#include "platform/SystemInfo.h"
+
+class FakePortEnumerator : public PortEnumerator {
+public:
+    std::vector<int32_t> ports;
+    std::vector<int32_t> UsablePorts() override { return ports; }
+};
+
+class FakeSystemInfo : public SystemInfo {
+public:
+    std::string userName = "tester";
+    bool available = true;
+    bool UserName(std::string& out) override {
+        out = userName;
+        return available;
+    }
+};
+
+// The dialog on a scripted window, a virtual clock and a fake port. Timers fire in virtual time.
+struct TestBench {
+    ScriptedDialogHost host;
+    VirtualClock clock;
+    FakeSerialPort port;
+    FakePortEnumerator ports;
+    FakeSystemInfo system;
+    std::unique_ptr<CFlashDlg> dlg;
+
+    TestBench();
+
+    // Fires one tick of the timer if it is running; false when it is not.
+    bool FireTimer(int timerId);
+    // Moves virtual time on by `ms`, firing every running timer at its period on the way.
+    void RunFor(uint64_t ms);
+
+private:
+    std::map<int, uint64_t> lastFiredMs_;
+};

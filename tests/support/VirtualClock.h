@@ -1,0 +1,28 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "platform/Clock.h"
+
+// Time that moves only when a test or a Sleep moves it.
+class VirtualClock : public Clock {
+public:
+    void Sleep(uint32_t ms) override;
+    bool LocalTime(std::tm& out) override;
+
+    uint64_t NowMs() const { return nowMs_; }
+    void Advance(uint64_t ms) { nowMs_ += ms; }
+    void AdvanceTo(uint64_t ms);
+    void SetLocalTime(const std::tm& time, bool available = true);
+    std::vector<uint32_t> Sleeps() const;
+
+private:
+    std::atomic<uint64_t> nowMs_{0};
+    mutable std::mutex mutex_;
+    std::tm localTime_{};
+    bool localTimeAvailable_ = true;
+    std::vector<uint32_t> sleeps_;
+};

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "TestBench.h"
+#include "link/RequestScheduler.h"
+
+namespace {
+
+class SchedulerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dlg.InitSessionData();
+        bench.port.Open(1);
+        IdleSteps() = 0;
+    }
+
+    // Rows written by one tick, by their row number (the identifying bytes of each frame).
+    std::vector<Bytes> Tick() {
+        bench.port.ClearWrites();
+        dlg.SchedulerTick();
+        return bench.port.Writes();
+    }
+
+    // What HandleResponse does with an answer: withdraw the row, then clear the awaited flag.
+    void Answer(int row) {
+        dlg.scheduler.pendingFlags[static_cast<size_t>(row)] = 0;
+        dlg.scheduler.awaitingResponse = 0;
+    }
+
+    static Bytes FrameOf(int row) {
+        Bytes frame(RequestTable[static_cast<size_t>(row)].body, RequestTable[static_cast<size_t>(row)].body + RequestTable[static_cast<size_t>(row)].body[0]);
+        uint8_t sum = 0;
+        for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
+        frame.push_back(sum);
+        return frame;
+    }
+
+    TestBench bench;
+    CFlashDlg& dlg = *bench.dlg;
+};
+
+TEST(ScanOrder, AscendingExceptTheWriteRowsFrom154To173) {
+    for (int p = 0; p <= 153; ++p) EXPECT_EQ(ScanOrder[static_cast<size_t>(p)], p);
+    const std::vector<int> middle = {155, 162, 163, 164, 165, 166, 167, 168, 169, 170, 171, 172, 173,
+                                     154, 156, 157, 158, 159, 160, 161};
+    for (size_t i = 0; i < middle.size(); ++i) EXPECT_EQ(ScanOrder[154 + i], middle[i]);
+    for (int p = 174; p <= 184; ++p) EXPECT_EQ(ScanOrder[static_cast<size_t>(p)], p);
+}
+
+TEST_F(SchedulerTest, AnIdleTickTakes186StepsAndEndsWhereItStarted) {
+    dlg.scheduler.scanCursor = 37;
+    EXPECT_TRUE(Tick().empty());
+    EXPECT_EQ(dlg.scheduler.scanCursor, 37);
+    EXPECT_EQ(IdleSteps(), 0);
+}
+
+TEST_F(SchedulerTest, SendsThePendingRowAndLeavesTheCursorOnIt) {
+    dlg.scheduler.pendingFlags[3] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    EXPECT_EQ(dlg.scheduler.scanCursor, 3);
+    EXPECT_EQ(dlg.scheduler.awaitingResponse, 1);
+    EXPECT_TRUE(Tick().empty()) << "one request outstanding at a time";
+}
+
+TEST_F(SchedulerTest, PendingRowsAreServedRoundRobinFromTheCursor) {
+    dlg.scheduler.scanCursor = 70;
+    dlg.scheduler.pendingFlags[100] = 1;
+    dlg.scheduler.pendingFlags[60] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(100)});
+    Answer(100);
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(60)});
+}
+
+TEST_F(SchedulerTest, Row162GoesBeforeRow154) {
+    dlg.scheduler.scanCursor = 150;
+    dlg.scheduler.pendingFlags[154] = 1;
+    dlg.scheduler.pendingFlags[162] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(162)});
+    Answer(162);
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(154)});
+}
+
+TEST_F(SchedulerTest, OnlyAFlagHoldingOneIsPending) {
+    dlg.scheduler.pendingFlags[10] = 2;
+    dlg.scheduler.pendingFlags[11] = -1;
+    EXPECT_TRUE(Tick().empty());
+    EXPECT_EQ(dlg.scheduler.awaitingResponse, 0);
+}
+
+// The budget carries over between ticks: a tick that starts with most of it spent stops early
+// and the next tick finds the row.
+TEST_F(SchedulerTest, AnUsedUpBudgetDefersARowToTheNextTick) {
+    IdleSteps() = 150;
+    dlg.scheduler.pendingFlags[100] = 1;
+    EXPECT_TRUE(Tick().empty());
+    EXPECT_EQ(dlg.scheduler.scanCursor, 36);
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(100)});
+}
+
+TEST_F(SchedulerTest, AnUnansweredRequestIsSentAgainOnEvery21stTickAndStepsTheIndicator) {
+    dlg.scheduler.pendingFlags[5] = 1;
+    ASSERT_EQ(Tick().size(), 1u);
+    for (int round = 0; round < 3; ++round) {
+        dlg.rxCount = 9;  // a partial frame the time-out discards
+        const int repaints = bench.host.BusyRepaints();
+        const int32_t position = dlg.busyIndicator.Position();
+        for (int tick = 1; tick <= 20; ++tick) {
+            EXPECT_TRUE(Tick().empty()) << "round " << round << " tick " << tick;
+            EXPECT_EQ(dlg.scheduler.responseTimeoutTicks, tick);
+        }
+        EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(5)}) << "round " << round;
+        EXPECT_EQ(dlg.rxCount, 0);
+        EXPECT_EQ(bench.host.BusyRepaints(), repaints + 1);
+        EXPECT_NE(dlg.busyIndicator.Position(), position);
+        EXPECT_EQ(dlg.scheduler.awaitingResponse, 1);
+        EXPECT_EQ(dlg.scheduler.responseTimeoutTicks, 0);
+    }
+}
+
+TEST_F(SchedulerTest, AnAnsweredRequestIsNotSentAgain) {
+    dlg.scheduler.pendingFlags[5] = 1;
+    Tick();
+    Answer(5);
+    for (int tick = 0; tick < 30; ++tick) EXPECT_TRUE(Tick().empty());
+}
+
+} // namespace
