@@ -24,8 +24,8 @@ public:
     // Appends a separator and an entry with the command id to the system menu.
     virtual void AddSystemMenuEntry(int commandId, std::string_view text) = 0;
 
-    // An empty caption means the application's name.
-    virtual MessageResult MessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+    // An empty caption means the application's name. (Not called MessageBox: windows.h makes that a macro.)
+    virtual MessageResult ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                                      MessageButtons buttons) = 0;
 
     virtual void SetTimer(int timerId, uint32_t periodMs) = 0;

@@ -39,7 +39,7 @@ void ScriptedDialogHost::AddSystemMenuEntry(int commandId, std::string_view text
     Record("menu " + std::to_string(commandId) + " " + std::string(text));
 }
 
-MessageResult ScriptedDialogHost::MessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                                              MessageButtons) {
     std::function<void(const MessageBoxCall&)> handler;
     MessageBoxCall call{std::string(text), std::string(caption), icon};

@@ -28,7 +28,7 @@ public:
     void AppendFieldText(int controlId, std::string_view text) override;
     void SetWindowTitle(std::string_view title) override;
     void AddSystemMenuEntry(int commandId, std::string_view text) override;
-    MessageResult MessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
+    MessageResult ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                              MessageButtons buttons) override;
     void SetTimer(int timerId, uint32_t periodMs) override;
     void KillTimer(int timerId) override;
