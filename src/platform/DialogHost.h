@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,4 +40,11 @@ public:
 
     // Runs the About box modally; its one line of text is given.
     virtual void RunAboutBox(std::string_view text) = 0;
+
+    // On the user-interface thread: returns once `finished()` holds, carrying out meanwhile the
+    // window calls other threads make (they wait for this thread, so a plain wait could
+    // deadlock). Nothing else runs meanwhile: no timer ticks, no operator input.
+    virtual void WaitServingCalls(const std::function<bool()>& finished) = 0;
+    // Any thread: makes a WaitServingCalls in progress test its condition again.
+    virtual void WakeWaitingUiThread() = 0;
 };

@@ -3,33 +3,45 @@
 #include <cstddef>
 #include <cstdint>
 
-// One serial port to the interface adapter. One thread reads (the receive thread), any thread
-// may write, set the speed, purge or close; an implementation keeps those calls from disturbing
-// a pending read.
+// One serial port to the interface adapter. One thread reads (the receive thread); any thread
+// may write, set the speed, purge, interrupt or close. Writes and speed changes never disturb a
+// pending wait or read, and a close never releases the device under a call still using it.
 class SerialPort {
 public:
+    enum class ReaderSetup {
+        Ready,
+        NoWaitObject,  // the reader's wait object could not be made
+        Refused,       // the port refused to report received characters (or is not open)
+    };
     enum class WaitResult {
         DataAvailable,  // bytes are queued; Read returns them
-        Interrupted,    // Close or Interrupt woke the waiter
-        Failed,         // the device is gone or refuses; the caller stops reading
+        Interrupted,    // Interrupt or Close woke the waiter
     };
 
     virtual ~SerialPort() = default;
 
     // Opens the port with the given number exclusively, raw 8N1, no flow control, DTR and RTS
-    // inactive, queues flushed, 9600 baud.
+    // inactive, queues flushed, 9600 baud. False when it is open already.
     virtual bool Open(int32_t portNumber) = 0;
     virtual bool IsOpen() const = 0;
     // Applies the whole line setting with the given baud rate (9600 or 38400).
     virtual bool SetBaudRate(uint32_t baud) = 0;
+    // Writes the bytes whole; concurrent writes never interleave.
     virtual bool Write(const uint8_t* data, size_t count) = 0;
-    // Blocks in the kernel until bytes are queued or the port is closed or interrupted.
+
+    // The receive side, used by one thread between StartReading and StopReading.
+    virtual ReaderSetup StartReading() = 0;
+    // Blocks in the kernel until bytes are queued, or returns Interrupted once for every
+    // Interrupt or Close. On a closed port, or one whose device has gone, it only waits for
+    // those: a lost device never makes the reader spin.
     virtual WaitResult WaitForInput() = 0;
     // Reads at most `capacity` queued bytes without blocking; returns how many were read.
     virtual size_t Read(uint8_t* data, size_t capacity) = 0;
+    virtual void StopReading() = 0;
+
     // Drops both queues and aborts transfers in progress.
     virtual void Purge() = 0;
-    // Wakes a thread blocked in WaitForInput without closing the port.
+    // Wakes the reader's wait (or its next one) without closing the port.
     virtual void Interrupt() = 0;
     virtual void Close() = 0;
 };

@@ -8,7 +8,6 @@ bool FakeSerialPort::Open(int32_t portNumber) {
     baud_ = 9600;
     baudHistory_.push_back(baud_);
     input_.clear();
-    interrupted_ = false;
     return true;
 }
 
@@ -19,7 +18,7 @@ bool FakeSerialPort::IsOpen() const {
 
 bool FakeSerialPort::SetBaudRate(uint32_t baud) {
     std::lock_guard lock(mutex_);
-    if (!open_) return false;
+    if (!open_ || refuseSpeedChanges_) return false;
     baud_ = baud;
     baudHistory_.push_back(baud);
     return true;
@@ -38,10 +37,17 @@ bool FakeSerialPort::Write(const uint8_t* data, size_t count) {
     return true;
 }
 
+SerialPort::ReaderSetup FakeSerialPort::StartReading() {
+    std::lock_guard lock(mutex_);
+    reading_ = true;
+    interrupted_ = false;  // a new wait object
+    return open_ ? readerSetup_ : ReaderSetup::Refused;
+}
+
 SerialPort::WaitResult FakeSerialPort::WaitForInput() {
     std::unique_lock lock(mutex_);
-    inputReady_.wait(lock, [&] { return !input_.empty() || interrupted_ || !open_; });
-    if (!open_ || interrupted_) {
+    inputReady_.wait(lock, [&] { return (open_ && !input_.empty()) || interrupted_; });
+    if (interrupted_) {
         interrupted_ = false;
         return WaitResult::Interrupted;
     }
@@ -58,6 +64,11 @@ size_t FakeSerialPort::Read(uint8_t* data, size_t capacity) {
     return n;
 }
 
+void FakeSerialPort::StopReading() {
+    std::lock_guard lock(mutex_);
+    reading_ = false;
+}
+
 void FakeSerialPort::Purge() {
     std::lock_guard lock(mutex_);
     input_.clear();
@@ -72,15 +83,27 @@ void FakeSerialPort::Interrupt() {
 
 void FakeSerialPort::Close() {
     std::lock_guard lock(mutex_);
-    if (open_) ++closes_;
+    if (!open_) return;
+    ++closes_;
     open_.reset();
     input_.clear();
+    interrupted_ = true;
     inputReady_.notify_all();
 }
 
 void FakeSerialPort::SetOpenablePorts(std::set<int32_t> ports) {
     std::lock_guard lock(mutex_);
     openable_ = std::move(ports);
+}
+
+void FakeSerialPort::RefuseSpeedChanges(bool refuse) {
+    std::lock_guard lock(mutex_);
+    refuseSpeedChanges_ = refuse;
+}
+
+void FakeSerialPort::SetReaderSetup(ReaderSetup result) {
+    std::lock_guard lock(mutex_);
+    readerSetup_ = result;
 }
 
 void FakeSerialPort::Deliver(const Bytes& bytes) {
@@ -132,4 +155,9 @@ int FakeSerialPort::PurgeCount() const {
 int FakeSerialPort::CloseCount() const {
     std::lock_guard lock(mutex_);
     return closes_;
+}
+
+bool FakeSerialPort::Reading() const {
+    std::lock_guard lock(mutex_);
+    return reading_;
 }

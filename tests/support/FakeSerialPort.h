@@ -20,14 +20,20 @@ public:
     bool IsOpen() const override;
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
+    ReaderSetup StartReading() override;
     WaitResult WaitForInput() override;
     size_t Read(uint8_t* data, size_t capacity) override;
+    void StopReading() override;
     void Purge() override;
     void Interrupt() override;
     void Close() override;
 
     // Script: which port numbers open (all when never set).
     void SetOpenablePorts(std::set<int32_t> ports);
+    // Script: whether speed changes are accepted (they are unless refused).
+    void RefuseSpeedChanges(bool refuse);
+    // Script: what the next StartReading reports (Ready unless set).
+    void SetReaderSetup(ReaderSetup result);
     // Bytes arriving from the line.
     void Deliver(const Bytes& bytes);
     // Called with every frame written while the port is open (outside the port's lock).
@@ -41,6 +47,8 @@ public:
     std::vector<uint32_t> BaudHistory() const;
     int PurgeCount() const;
     int CloseCount() const;
+    // Whether a reader is between StartReading and StopReading.
+    bool Reading() const;
 
 private:
     mutable std::mutex mutex_;
@@ -54,6 +62,9 @@ private:
     std::vector<int32_t> openAttempts_;
     std::function<void(const Bytes&)> writeHandler_;
     bool interrupted_ = false;
+    bool refuseSpeedChanges_ = false;
+    ReaderSetup readerSetup_ = ReaderSetup::Ready;
+    bool reading_ = false;
     int purges_ = 0;
     int closes_ = 0;
 };

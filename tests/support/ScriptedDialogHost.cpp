@@ -5,82 +5,118 @@
 void ScriptedDialogHost::Record(std::string entry) { log_.push_back(std::move(entry)); }
 
 void ScriptedDialogHost::SetItemText(int controlId, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    texts_[controlId] = std::string(text);
-    if (controlId == ControlId::StatusLine) statusHistory_.emplace_back(text);
-    Record("text " + std::to_string(controlId) + " " + std::string(text));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        texts_[controlId] = std::string(text);
+        if (controlId == ControlId::StatusLine) statusHistory_.emplace_back(text);
+        Record("text " + std::to_string(controlId) + " " + std::string(text));
+    });
 }
 
 void ScriptedDialogHost::ShowItem(int controlId, bool show) {
-    std::lock_guard lock(mutex_);
-    visible_[controlId] = show;
-    Record((show ? "show " : "hide ") + std::to_string(controlId));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        visible_[controlId] = show;
+        Record((show ? "show " : "hide ") + std::to_string(controlId));
+    });
 }
 
 void ScriptedDialogHost::EnableItem(int controlId, bool enable) {
-    std::lock_guard lock(mutex_);
-    enabled_[controlId] = enable;
-    Record((enable ? "enable " : "disable ") + std::to_string(controlId));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        enabled_[controlId] = enable;
+        Record((enable ? "enable " : "disable ") + std::to_string(controlId));
+    });
 }
 
 void ScriptedDialogHost::AppendFieldText(int controlId, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    texts_[controlId] += std::string(text);
-    Record("append " + std::to_string(controlId) + " " + std::string(text));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        texts_[controlId] += std::string(text);
+        Record("append " + std::to_string(controlId) + " " + std::string(text));
+    });
 }
 
 void ScriptedDialogHost::SetWindowTitle(std::string_view title) {
-    std::lock_guard lock(mutex_);
-    title_ = std::string(title);
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        title_ = std::string(title);
+    });
 }
 
 void ScriptedDialogHost::AddSystemMenuEntry(int commandId, std::string_view text) {
-    std::lock_guard lock(mutex_);
-    Record("menu " + std::to_string(commandId) + " " + std::string(text));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        Record("menu " + std::to_string(commandId) + " " + std::string(text));
+    });
 }
 
 MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                                              MessageButtons) {
-    std::function<void(const MessageBoxCall&)> handler;
-    MessageBoxCall call{std::string(text), std::string(caption), icon};
-    {
-        std::lock_guard lock(mutex_);
-        boxes_.push_back(call);
-        Record("message " + call.text);
-        handler = boxHandler_;
-    }
-    if (handler) handler(call);
+    calls_.Run([&] {
+        std::function<void(const MessageBoxCall&)> handler;
+        MessageBoxCall call{std::string(text), std::string(caption), icon};
+        {
+            std::lock_guard lock(mutex_);
+            boxes_.push_back(call);
+            Record("message " + call.text);
+            handler = boxHandler_;
+        }
+        if (handler) handler(call);
+    });
     return MessageResult::Ok;
 }
 
 void ScriptedDialogHost::SetTimer(int timerId, uint32_t periodMs) {
-    std::lock_guard lock(mutex_);
-    timers_[timerId] = TimerArm{periodMs, now_ ? now_() : 0};
-    Record("set-timer " + std::to_string(timerId) + " " + std::to_string(periodMs));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        timers_[timerId] = TimerArm{periodMs, now_ ? now_() : 0};
+        Record("set-timer " + std::to_string(timerId) + " " + std::to_string(periodMs));
+    });
 }
 
 void ScriptedDialogHost::KillTimer(int timerId) {
-    std::lock_guard lock(mutex_);
-    timers_.erase(timerId);
-    Record("kill-timer " + std::to_string(timerId));
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        timers_.erase(timerId);
+        Record("kill-timer " + std::to_string(timerId));
+    });
 }
 
 bool ScriptedDialogHost::ChooseFile(std::string& path, std::string_view title) {
-    std::lock_guard lock(mutex_);
-    Record("choose-file " + path + " | " + std::string(title));
-    if (!fileChoice_) return false;
-    path = *fileChoice_;
-    return true;
+    bool chosen = false;
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        Record("choose-file " + path + " | " + std::string(title));
+        if (!fileChoice_) return;
+        path = *fileChoice_;
+        chosen = true;
+    });
+    return chosen;
 }
 
 void ScriptedDialogHost::RepaintBusyIndicator() {
-    std::lock_guard lock(mutex_);
-    ++busyRepaints_;
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        ++busyRepaints_;
+    });
 }
 
 void ScriptedDialogHost::RunAboutBox(std::string_view text) {
-    std::lock_guard lock(mutex_);
-    aboutTexts_.emplace_back(text);
+    calls_.Run([&] {
+        std::lock_guard lock(mutex_);
+        aboutTexts_.emplace_back(text);
+    });
+}
+
+void ScriptedDialogHost::WaitServingCalls(const std::function<bool()>& finished) { calls_.ServeUntil(finished); }
+
+void ScriptedDialogHost::WakeWaitingUiThread() { calls_.Wake(); }
+
+void ScriptedDialogHost::BecomeUiThread() { calls_.Claim(); }
+
+bool ScriptedDialogHost::AwaitWaitingCall(std::chrono::milliseconds deadline) {
+    return calls_.AwaitWaitingCall(deadline);
 }
 
 std::string ScriptedDialogHost::ItemText(int controlId) const {

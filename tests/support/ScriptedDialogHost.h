@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -8,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "UiThreadCalls.h"
 #include "platform/DialogHost.h"
 
-// A window that records every change the core makes to it. Safe to call from any thread.
+// A window that records every change the core makes to it. Safe to call from any thread; once a
+// thread has become its user-interface thread, calls from other threads wait for that thread.
 class ScriptedDialogHost : public DialogHost {
 public:
     struct TimerArm {
@@ -35,6 +38,14 @@ public:
     bool ChooseFile(std::string& path, std::string_view title) override;
     void RepaintBusyIndicator() override;
     void RunAboutBox(std::string_view text) override;
+    void WaitServingCalls(const std::function<bool()>& finished) override;
+    void WakeWaitingUiThread() override;
+
+    // The calling thread becomes the window's user-interface thread: from now on calls from
+    // other threads are carried out only while it serves them (WaitServingCalls).
+    void BecomeUiThread();
+    // Waits up to `deadline` for a call from another thread to be waiting for the window.
+    bool AwaitWaitingCall(std::chrono::milliseconds deadline);
 
     // Observations.
     std::string ItemText(int controlId) const;
@@ -74,4 +85,5 @@ private:
     int busyRepaints_ = 0;
     std::optional<std::string> fileChoice_;
     std::function<void(const MessageBoxCall&)> boxHandler_;
+    UiThreadCalls calls_;
 };

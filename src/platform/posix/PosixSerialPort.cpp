@@ -1,0 +1,178 @@
+#include "platform/posix/PosixSerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/LineSettings.h"
+
+namespace {
+
+void CloseDevice(int fd) {
+    // Exclusivity outlives our descriptor on a terminal that someone else keeps open (the
+    // master side of a pseudo-terminal), so it is given up explicitly.
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+int OpenExclusively(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    // TIOCEXCL does not hold back a privileged opener; the lock holds back every program that
+    // takes it too.
+    if (::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        CloseDevice(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void DrainWakeUps(int fd) {
+    char sink[64];
+    while (::read(fd, sink, sizeof sink) > 0) {
+    }
+}
+
+constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
+
+} // namespace
+
+PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {}
+
+PosixSerialPort::~PosixSerialPort() {
+    Close();
+    StopReading();
+}
+
+bool PosixSerialPort::Open(int32_t portNumber) {
+    if (portNumber < 1 || static_cast<size_t>(portNumber) > devicePaths_.size() || device_.IsOpen()) return false;
+    const int fd = OpenExclusively(devicePaths_[static_cast<size_t>(portNumber) - 1]);
+    if (fd < 0) return false;
+    if (!ApplyLineSettings(fd, 9600) || ::tcflush(fd, TCIOFLUSH) != 0 || !device_.Install(fd)) {
+        CloseDevice(fd);
+        return false;
+    }
+    lineLost_ = false;
+    return true;
+}
+
+bool PosixSerialPort::IsOpen() const { return device_.IsOpen(); }
+
+bool PosixSerialPort::SetBaudRate(uint32_t baud) {
+    std::lock_guard writing(writeMutex_);
+    const auto use = device_.Acquire();
+    return use && ApplyLineSettings(use.get(), baud);
+}
+
+bool PosixSerialPort::Write(const uint8_t* data, size_t count) {
+    std::lock_guard writing(writeMutex_);
+    const auto use = device_.Acquire();
+    if (!use) return false;
+    while (count > 0) {
+        const ssize_t written = ::write(use.get(), data, count);
+        if (written > 0) {
+            data += written;
+            count -= static_cast<size_t>(written);
+        } else if (written < 0 && errno == EINTR) {
+            continue;
+        } else if (written < 0 && errno == EAGAIN) {
+            if (!WaitForWriteRoom(use.get())) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PosixSerialPort::WaitForWriteRoom(int fd) {
+    pollfd device{fd, POLLOUT, 0};
+    while (::poll(&device, 1, -1) < 0) {
+        if (errno != EINTR) return false;
+    }
+    return (device.revents & kLineGone) == 0;
+}
+
+SerialPort::ReaderSetup PosixSerialPort::StartReading() {
+    std::lock_guard lock(wakeMutex_);
+    if (wakeRead_ < 0) {
+        int ends[2];
+        if (::pipe(ends) != 0) return ReaderSetup::NoWaitObject;
+        for (int fd : ends) {
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            ::fcntl(fd, F_SETFL, O_NONBLOCK);
+        }
+        wakeRead_ = ends[0];
+        wakeWrite_ = ends[1];
+    }
+    return device_.IsOpen() ? ReaderSetup::Ready : ReaderSetup::Refused;
+}
+
+SerialPort::WaitResult PosixSerialPort::WaitForInput() {
+    int wake;
+    {
+        std::lock_guard lock(wakeMutex_);
+        wake = wakeRead_;
+    }
+    for (;;) {
+        const auto use = device_.Acquire();
+        // poll() skips a negative descriptor: a closed or lost line leaves only the wake-up.
+        pollfd watched[2] = {{wake, POLLIN, 0}, {use && !lineLost_ ? use.get() : -1, POLLIN, 0}};
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno != EINTR) lineLost_ = true;
+            continue;
+        }
+        if (watched[0].revents != 0) {
+            DrainWakeUps(wake);
+            return WaitResult::Interrupted;
+        }
+        if (watched[1].revents & kLineGone) {
+            lineLost_ = true;
+        } else if (watched[1].revents & POLLIN) {
+            return WaitResult::DataAvailable;
+        }
+    }
+}
+
+size_t PosixSerialPort::Read(uint8_t* data, size_t capacity) {
+    const auto use = device_.Acquire();
+    if (!use || lineLost_ || capacity == 0) return 0;
+    for (;;) {
+        const ssize_t got = ::read(use.get(), data, capacity);
+        if (got > 0) return static_cast<size_t>(got);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN) return 0;
+        // End of file on a terminal is a hang-up; any other error means the device has gone.
+        lineLost_ = true;
+        return 0;
+    }
+}
+
+void PosixSerialPort::StopReading() {
+    std::lock_guard lock(wakeMutex_);
+    for (int* fd : {&wakeRead_, &wakeWrite_}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+}
+
+void PosixSerialPort::Purge() {
+    if (const auto use = device_.Acquire()) ::tcflush(use.get(), TCIOFLUSH);
+}
+
+void PosixSerialPort::Interrupt() {
+    std::lock_guard lock(wakeMutex_);
+    if (wakeWrite_ < 0) return;
+    const char wake = 1;
+    // A full pipe already holds a wake-up.
+    [[maybe_unused]] const ssize_t written = ::write(wakeWrite_, &wake, 1);
+}
+
+void PosixSerialPort::Close() {
+    const int fd = device_.Retire([this](int) { Interrupt(); });
+    if (fd >= 0) CloseDevice(fd);
+}

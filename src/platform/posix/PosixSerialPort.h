@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/GuardedHandle.h"
+#include "platform/SerialPort.h"
+
+// A serial device opened by its position in a device list: port number n is entry n-1. The
+// reader sleeps in poll() on the device and on a wake-up pipe that Interrupt and Close write.
+class PosixSerialPort final : public SerialPort {
+public:
+    explicit PosixSerialPort(std::vector<std::string> devicePaths);
+    ~PosixSerialPort() override;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    bool Open(int32_t portNumber) override;
+    bool IsOpen() const override;
+    bool SetBaudRate(uint32_t baud) override;
+    bool Write(const uint8_t* data, size_t count) override;
+    ReaderSetup StartReading() override;
+    WaitResult WaitForInput() override;
+    size_t Read(uint8_t* data, size_t capacity) override;
+    void StopReading() override;
+    void Purge() override;
+    void Interrupt() override;
+    void Close() override;
+
+    // True once the device hung up or failed a read; the reader then only waits to be woken.
+    bool LineLost() const { return lineLost_; }
+
+private:
+    bool WaitForWriteRoom(int fd);
+
+    const std::vector<std::string> devicePaths_;
+    GuardedHandle<int> device_{-1};
+    std::mutex writeMutex_;  // whole frames, and no speed change in the middle of one
+    mutable std::mutex wakeMutex_;
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+    std::atomic<bool> lineLost_{false};
+};
