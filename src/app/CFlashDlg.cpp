@@ -10,7 +10,9 @@
 
 CFlashDlg::CFlashDlg(PlatformServices services) : platform(services) {}
 
-CFlashDlg::~CFlashDlg() = default;
+// The receive thread works on this object: it must have ended before the object goes (the
+// dialog also ends by Escape, which skips the close steps).
+CFlashDlg::~CFlashDlg() { ClosePort(); }
 
 bool CFlashDlg::OnInitDialog() {
     DialogHost& host = platform.host;

@@ -10,6 +10,7 @@
 #include "ecu/EcuDataSnapshot.h"
 #include "ecu/EcuIdentification.h"
 #include "images/FlashContainer.h"
+#include "link/CommThread.h"
 #include "link/RequestScheduler.h"
 #include "link/RequestTable.h"
 
@@ -68,6 +69,8 @@ public:
     void StopLink();
     void ConnectionTick();
     void StartCommThread();
+    void EndCommThread();
+    int CommThreadProc();
     void AssembleResponse(const uint8_t* chunk, uint32_t count);
 
     // ---- Images (images/) ----
@@ -95,6 +98,7 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
+    CommThread commThread;
 
     // Session and image fields
     int32_t addressLimitExceeded = 0;

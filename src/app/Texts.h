@@ -18,6 +18,7 @@ inline constexpr const char* PreloadedWith = "Pre-loaded with ";
 inline constexpr const char* Connecting = "Connecting to Com Port  [  %d  ]";
 inline constexpr const char* Connected = "Connected to Com Port  [  %d  ]";
 inline constexpr const char* CommThreadError = "Comm Thread Error";
+inline constexpr const char* DefaultErrorCaption = "Error";  // the system's caption for an ownerless error box
 
 inline constexpr const char* Unavailable = "Unavailable";
 inline constexpr const char* AddressLimitExceeded = "Error - Flash Area Address Limit Exceeded !";

@@ -1,0 +1,77 @@
+#include "link/ConnectionSequence.h"
+
+#include <cstdio>
+
+#include "app/CFlashDlg.h"
+#include "app/ControlIds.h"
+#include "app/Texts.h"
+#include "link/RequestTable.h"
+#include "platform/DialogHost.h"
+
+namespace {
+
+int32_t g_connectState = 0;
+int32_t g_candidateIndex = 0;
+
+// Ticks in states 2..5 that test for the adapter's answer before the port is given up.
+constexpr int32_t kLastTestState = 5;
+constexpr int32_t kConnectedState = 6;
+
+} // namespace
+
+int32_t& ConnectState() { return g_connectState; }
+int32_t& CandidateIndex() { return g_candidateIndex; }
+
+// One step of the hunt per connection tick: open the candidate, ask the adapter for its version,
+// give it four ticks to answer, else close the port and try the next one, round and round.
+void CFlashDlg::ConnectionTick() {
+    int32_t& state = ConnectState();
+    int32_t& candidate = CandidateIndex();
+    const auto advanceCandidate = [&] { candidate = candidate + 1 < portCount ? candidate + 1 : 0; };
+    const auto candidateValid = [&] { return candidate >= 0 && candidate < portCount; };
+    const auto showPortText = [&](const char* format) {
+        const int32_t number = candidateValid() ? PortList[static_cast<size_t>(candidate)] : 0;
+        char text[64];
+        std::snprintf(text, sizeof text, format, static_cast<int>(number));
+        SetStatusText(text);
+    };
+
+    switch (state) {
+    case 0:
+        platform.host.EnableItem(ControlId::Proceed, false);
+        // A candidate past the end (an empty list) is not tried; the hunt starts over at the first.
+        if (candidateValid() && OpenPort(PortList[static_cast<size_t>(candidate)])) {
+            showPortText(Text::Connecting);
+            StartCommThread();
+            state = 1;
+        } else {
+            advanceCandidate();
+        }
+        break;
+    case 1:
+        scheduler.pendingFlags[Row::InterfaceVersion] = 1;
+        state = 2;
+        break;
+    case 2:
+    case 3:
+    case 4:
+    case kLastTestState:
+        if (dongleVersion > 0) {
+            state = kConnectedState;
+        } else if (state < kLastTestState) {
+            ++state;
+        } else {
+            advanceCandidate();
+            ClosePort();
+            state = 0;
+        }
+        break;
+    case kConnectedState:
+        showPortText(Text::Connected);
+        platform.host.KillTimer(TimerId::Connection);
+        scheduler.pendingFlags[sessionStage == 0 ? Row::ReadDate : Row::ModelCode] = 1;
+        break;
+    default:
+        break;
+    }
+}
