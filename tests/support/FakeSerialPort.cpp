@@ -39,7 +39,6 @@ bool FakeSerialPort::Write(const uint8_t* data, size_t count) {
 
 SerialPort::ReaderSetup FakeSerialPort::StartReading() {
     std::lock_guard lock(mutex_);
-    reading_ = true;
     interrupted_ = false;  // a new wait object
     return open_ ? readerSetup_ : ReaderSetup::Refused;
 }
@@ -64,10 +63,7 @@ size_t FakeSerialPort::Read(uint8_t* data, size_t capacity) {
     return n;
 }
 
-void FakeSerialPort::StopReading() {
-    std::lock_guard lock(mutex_);
-    reading_ = false;
-}
+void FakeSerialPort::StopReading() {}
 
 void FakeSerialPort::Purge() {
     std::lock_guard lock(mutex_);
@@ -155,9 +151,4 @@ int FakeSerialPort::PurgeCount() const {
 int FakeSerialPort::CloseCount() const {
     std::lock_guard lock(mutex_);
     return closes_;
-}
-
-bool FakeSerialPort::Reading() const {
-    std::lock_guard lock(mutex_);
-    return reading_;
 }

@@ -47,8 +47,6 @@ public:
     std::vector<uint32_t> BaudHistory() const;
     int PurgeCount() const;
     int CloseCount() const;
-    // Whether a reader is between StartReading and StopReading.
-    bool Reading() const;
 
 private:
     mutable std::mutex mutex_;
@@ -64,7 +62,6 @@ private:
     bool interrupted_ = false;
     bool refuseSpeedChanges_ = false;
     ReaderSetup readerSetup_ = ReaderSetup::Ready;
-    bool reading_ = false;
     int purges_ = 0;
     int closes_ = 0;
 };

@@ -1,8 +1,10 @@
 #include "TestBench.h"
 
-TestBench::TestBench() {
+TestBench::TestBench() : TestBench(port) {}
+
+TestBench::TestBench(SerialPort& device) : link(device) {
     host.UseTimeSource([this] { return clock.NowMs(); });
-    dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
+    dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, link, ports, system});
 }
 
 bool TestBench::FireTimer(int timerId) {
@@ -12,7 +14,7 @@ bool TestBench::FireTimer(int timerId) {
     return true;
 }
 
-void TestBench::RunFor(uint64_t ms) {
+void TestBench::RunFor(uint64_t ms, const std::function<void(int timerId)>& afterTick) {
     const uint64_t end = clock.NowMs() + ms;
     for (;;) {
         int nextId = -1;
@@ -29,6 +31,7 @@ void TestBench::RunFor(uint64_t ms) {
         if (nextId < 0) break;
         clock.AdvanceTo(nextDue);
         FireTimer(nextId);
+        if (afterTick) afterTick(nextId);
     }
     clock.AdvanceTo(end);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "FakeSerialPort.h"
+#include "ObservedSerialPort.h"
 #include "ScriptedDialogHost.h"
 #include "VirtualClock.h"
 #include "app/CFlashDlg.h"
@@ -27,21 +29,25 @@ public:
     }
 };
 
-// The dialog on a scripted window, a virtual clock and a fake port. Timers fire in virtual time.
+// The dialog on a scripted window, a virtual clock and a fake port (or a real one). Timers fire in
+// virtual time.
 struct TestBench {
     ScriptedDialogHost host;
     VirtualClock clock;
     FakeSerialPort port;
     FakePortEnumerator ports;
     FakeSystemInfo system;
+    ObservedSerialPort link;  // the port the dialog uses: `port` unless another was given
     std::unique_ptr<CFlashDlg> dlg;
 
     TestBench();
+    explicit TestBench(SerialPort& device);
 
     // Fires one tick of the timer if it is running; false when it is not.
     bool FireTimer(int timerId);
-    // Moves virtual time on by `ms`, firing every running timer at its period on the way.
-    void RunFor(uint64_t ms);
+    // Moves virtual time on by `ms`, firing every running timer at its period on the way and
+    // calling `afterTick` with the timer's id after each tick.
+    void RunFor(uint64_t ms, const std::function<void(int timerId)>& afterTick = {});
 
 private:
     std::map<int, uint64_t> lastFiredMs_;
