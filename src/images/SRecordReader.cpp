@@ -1,10 +1,21 @@
 #include "images/SRecordReader.h"
 
+#include <array>
 #include <cstring>
 
 #include "images/HexPairToByte.h"
 
 namespace {
+
+// HexPairToByte of every pair of characters, indexed by the pair read as a big-endian 16-bit value:
+// one lookup per data byte keeps the pass over the data, the load's hot loop, short.
+constexpr std::array<uint8_t, 65536> MakePairTable() {
+    std::array<uint8_t, 65536> table{};
+    for (unsigned pair = 0; pair < table.size(); ++pair)
+        table[pair] = HexPairToByte(static_cast<uint8_t>(pair >> 8), static_cast<uint8_t>(pair));
+    return table;
+}
+constexpr std::array<uint8_t, 65536> kPairTable = MakePairTable();
 
 // "S", type, byte count and the 32-bit address or count: the characters every S3 and S5 record
 // has before its data.
@@ -34,7 +45,7 @@ std::optional<std::size_t> ParseS3Record(std::span<const uint8_t> text, std::siz
 
     const uint8_t* digits = record + kRecordHeaderLength;
     uint8_t* target = image.data() + offset;
-    for (uint32_t k = 0; k < dataCount; ++k) target[k] = HexPairToByte(digits[2 * k], digits[2 * k + 1]);
+    for (uint32_t k = 0; k < dataCount; ++k) target[k] = kPairTable[digits[2 * k] << 8 | digits[2 * k + 1]];
     return checksumPosition;
 }
 

@@ -97,6 +97,18 @@ TEST(ParseSRecordsTest, RecordsLandAtTheirOffsetsAndGapsStayErased) {
     EXPECT_EQ(image, expected);
 }
 
+TEST(ParseSRecordsTest, ReadsEveryByteValue) {
+    std::vector<uint8_t> all(256);
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<uint8_t>(i);
+    std::string text;
+    for (uint32_t at = 0; at < all.size(); at += 28)
+        text += S3(0x1000 + at, std::vector<uint8_t>(all.begin() + at, all.begin() + std::min<size_t>(at + 28, 256)));
+    text += S5(10);
+    std::vector<uint8_t> image(kSmallArea, 0xFF);
+    ASSERT_EQ(ParseSRecords(Bytes(text), image).outcome, SRecordOutcome::CountMatched);
+    EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x1000, image.begin() + 0x1100), all);
+}
+
 TEST(ParseS3RecordTest, LeavesThePositionOnTheChecksum) {
     const std::string text = "xx" + S3(0x10, {1, 2, 3});
     std::vector<uint8_t> image(kSmallArea, 0xFF);
