@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@
 #include "firmware/InfoBlock.h"
 #include "images/ImageCatalogue.h"
 #include "images/TagContainers.h"
+
+// Names the entry in test names and failure messages.
+void PrintTo(const ImageCatalogueEntry& entry, std::ostream* os) {
+    *os << "image " << entry.imageIndex << " (" << entry.name << ", resource " << entry.resourceId << ")";
+}
 
 namespace {
 
