@@ -41,19 +41,17 @@ private:
     }
 
     void Edit(Input& input, const Input& other) {
-        const std::size_t at = Below(input.size() + 1);
+        const auto at = input.begin() + static_cast<std::ptrdiff_t>(Below(input.size() + 1));
         switch (Below(5)) {
         case 0:
-            if (at < input.size()) input[at] = AnyCharacter();
+            if (at != input.end()) *at = AnyCharacter();
             break;
-        case 1: input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), AnyCharacter()); break;
-        case 2: input.erase(input.begin() + static_cast<std::ptrdiff_t>(at), input.begin() + static_cast<std::ptrdiff_t>(std::min(input.size(), at + Below(40)))); break;
-        case 3: input.resize(at); break;
+        case 1: input.insert(at, AnyCharacter()); break;
+        case 2: input.erase(at, std::min(input.end(), at + static_cast<std::ptrdiff_t>(Below(40)))); break;
+        case 3: input.erase(at, input.end()); break;
         default: {
-            const std::size_t from = Below(other.size());
-            const std::size_t count = std::min(other.size() - from, Below(200));
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), other.begin() + static_cast<std::ptrdiff_t>(from),
-                         other.begin() + static_cast<std::ptrdiff_t>(from + count));
+            const auto from = other.begin() + static_cast<std::ptrdiff_t>(Below(other.size()));
+            input.insert(at, from, std::min(other.end(), from + static_cast<std::ptrdiff_t>(Below(200))));
         }
         }
     }
