@@ -10,6 +10,7 @@
 #include "ecu/EcuDataSnapshot.h"
 #include "ecu/EcuIdentification.h"
 #include "images/FlashContainer.h"
+#include "images/ImageResources.h"
 #include "link/CommThread.h"
 #include "link/RequestScheduler.h"
 #include "link/RequestTable.h"
@@ -76,8 +77,7 @@ public:
     // ---- Images (images/) ----
     bool LoadFirmwareImage(int32_t imageIndex);
     bool ParseSRecords();
-    void ParseS3Record();
-    bool BuildTagContainers();
+    bool BuildTagContainers(uint32_t areaEnd, uint32_t endTagAddress);
 
     // ---- Session (session/) ----
     void HandleResponse();
@@ -92,6 +92,8 @@ public:
     std::unique_ptr<uint8_t[]> WorkingImage;
     uint32_t workingImageSize = 0;
     std::array<uint8_t, kSRecordTextSize> SRecordText{};
+    uint32_t sRecordTextLength = 0;  // characters of the image text at the start of SRecordText
+    ImageResourceFinder findImageResource = FindImageResource;
 
     // Receive state
     std::array<uint8_t, 256> rxBuffer{};

@@ -148,6 +148,37 @@ TEST_F(DialogTest, ProceedWithoutAChosenImageOnlyDisablesTheButton) {
     EXPECT_FALSE(AnyPending());
 }
 
+TEST_F(DialogTest, ProceedLoadsTheChosenImageAndStartsProgramming) {
+    dlg.OnInitDialog();
+    dlg.imageIndex = 4;
+    dlg.ShowEcuFields(true);
+    dlg.OnProceed();
+    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_GE(dlg.lastUpperTag, 0);
+    EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
+    for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2})
+        EXPECT_FALSE(host.IsVisible(id)) << id;
+    for (int id : kEcuFieldIds) EXPECT_FALSE(host.IsVisible(id)) << id;
+    EXPECT_TRUE(host.IsVisible(ControlId::BusyIndicator));
+    EXPECT_EQ(dlg.scheduler.pendingFlags[Row::SeedLevel7], 1);
+    EXPECT_EQ(std::count(dlg.scheduler.pendingFlags.begin(), dlg.scheduler.pendingFlags.end(), 1), 1);
+}
+
+TEST_F(DialogTest, ProceedWithAnImageTheReaderRefusesStaysAtTheStart) {
+    dlg.OnInitDialog();
+    const std::string text = "S5050000000AF0\r\n";
+    dlg.findImageResource = [&text](int32_t) {
+        return std::optional(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    };
+    dlg.imageIndex = 1;
+    dlg.OnProceed();
+    EXPECT_EQ(dlg.sessionStage, 0);
+    EXPECT_EQ(host.StatusText(), "Error - Incorrect Number of S-Records !");
+    EXPECT_FALSE(host.IsVisible(ControlId::BusyIndicator));
+    EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
+    EXPECT_FALSE(AnyPending());
+}
+
 TEST_F(DialogTest, RadioButtonsChooseAnImageAndEnableProceed) {
     struct Case {
         int controlId;
