@@ -50,6 +50,10 @@ RecordStore::RecordStore(Prng& prng) {
             FillHistory(bytes, prng);
         else
             for (auto& b : bytes) b = prng.NextByte();
+        // Block numbers without a block hold nothing: no seed, and no difference to report.
+        for (unsigned block = 0; block < record.blockCount; ++block)
+            if (!HasBlock(record, static_cast<uint8_t>(block)))
+                std::fill_n(bytes.begin() + block * record.width, record.width, uint8_t{0xFF});
         Shape(record, bytes);
         values_.push_back(std::move(bytes));
     }

@@ -73,16 +73,20 @@ void Simulator::Receive(std::span<const uint8_t> bytes, uint32_t hostBaud, uint6
     RunUntil(nowUs);
     if (lineCut_ || bytes.empty()) return;
     std::vector<uint8_t> arriving(bytes.begin(), bytes.end());
-    if (hostBaud != adapterBaud_) {
+    const bool garbled = hostBaud != adapterBaud_;
+    if (garbled) {
         arriving = UartResample(bytes, hostBaud, adapterBaud_);
         counters_.garbledBytes += static_cast<uint32_t>(bytes.size());
         Trace("garbled: " + std::to_string(bytes.size()) + " bytes at " + std::to_string(hostBaud) +
               " baud, adapter at " + std::to_string(adapterBaud_));
     }
-    // The bytes spread over the time the host's run of bytes takes on the line.
+    // Garbled bytes spread over the time the host's run of bytes takes on the line.
     const uint64_t duration = options_.paceLine ? ByteEndUs(bytes.size() - 1, hostBaud) : 0;
     for (std::size_t i = 0; i < arriving.size(); ++i) {
-        const uint64_t at = nowUs + duration * (i + 1) / arriving.size();
+        const uint64_t offset = !options_.paceLine ? 0
+                                : garbled          ? duration * (i + 1) / arriving.size()
+                                                   : ByteEndUs(i, hostBaud);
+        const uint64_t at = nowUs + offset;
         const uint8_t byte = arriving[i];
         At(at, [this, byte, at] { OnByte(byte, at); });
     }
