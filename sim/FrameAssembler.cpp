@@ -22,4 +22,10 @@ FrameAssembler::Result FrameAssembler::Push(uint8_t byte, uint64_t atUs) {
     return good ? Result::Frame : Result::Bad;
 }
 
+bool FrameAssembler::DropIfStale(uint64_t nowUs) {
+    if (buffer_.empty() || nowUs - lastByteUs_ <= kInterByteLimitUs) return false;
+    buffer_.clear();
+    return true;
+}
+
 } // namespace sim

@@ -16,9 +16,11 @@ public:
     enum class Result { Incomplete, Frame, Bad };
 
     Result Push(uint8_t byte, uint64_t atUs);
+    // Drops a partial frame whose last byte came more than the limit before nowUs.
+    bool DropIfStale(uint64_t nowUs);
     // The payload of the last complete frame with a good sum.
     const std::vector<uint8_t>& Payload() const { return payload_; }
-    void Clear() { buffer_.clear(); }
+    bool Partial() const { return !buffer_.empty(); }
 
 private:
     std::vector<uint8_t> buffer_;

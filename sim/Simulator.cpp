@@ -55,8 +55,23 @@ void Simulator::Trace(const std::string& line) const {
     if (trace_) trace_(nowUs_, line);
 }
 
-void Simulator::At(uint64_t atUs, std::function<void()> action) {
-    events_.emplace(std::max(atUs, nowUs_), Event{std::move(action)});
+Simulator::Events::iterator Simulator::At(uint64_t atUs, std::function<void()> action) {
+    return events_.emplace(std::max(atUs, nowUs_), Event{std::move(action)});
+}
+
+void Simulator::ClearEvents() {
+    events_.clear();
+    staleCheck_.reset();
+}
+
+// A receiver gives up on a frame when the line stays quiet too long after its last byte.
+void Simulator::WatchForStaleFrame(uint64_t lastByteUs) {
+    staleCheck_ = At(lastByteUs + FrameAssembler::kInterByteLimitUs + 1, [this] {
+        staleCheck_.reset();
+        if (!assembler_.DropIfStale(nowUs_)) return;
+        ++counters_.badFrames;
+        Trace("bad frame dropped");
+    });
 }
 
 void Simulator::RunUntil(uint64_t nowUs) {
@@ -121,8 +136,15 @@ std::vector<uint8_t> Simulator::TakeDue(uint64_t nowUs, uint32_t hostBaud) {
 
 void Simulator::OnByte(uint8_t byte, uint64_t atUs) {
     if (lineCut_) return;
-    switch (assembler_.Push(byte, atUs)) {
-    case FrameAssembler::Result::Incomplete: return;
+    const FrameAssembler::Result result = assembler_.Push(byte, atUs);
+    if (staleCheck_) {
+        events_.erase(*staleCheck_);
+        staleCheck_.reset();
+    }
+    switch (result) {
+    case FrameAssembler::Result::Incomplete:
+        if (assembler_.Partial()) WatchForStaleFrame(atUs);
+        return;
     case FrameAssembler::Result::Bad:
         ++counters_.badFrames;
         Trace("bad frame dropped");
@@ -253,7 +275,7 @@ void Simulator::PowerCycle(uint64_t nowUs) {
     std::lock_guard lock(mutex_);
     RunUntil(nowUs);
     // Whatever the ECU was about to answer dies with its power.
-    events_.clear();
+    ClearEvents();
     out_.clear();
     ResetEcu();
 }
@@ -261,7 +283,7 @@ void Simulator::PowerCycle(uint64_t nowUs) {
 void Simulator::CutLine(bool unplug) {
     lineCut_ = true;
     unplugged_ = unplugged_ || unplug;
-    events_.clear();
+    ClearEvents();
     out_.clear();
     Trace(unplug ? "adapter unplugged" : "line cut");
 }

@@ -53,7 +53,14 @@ private:
     using Faults = std::vector<const FaultSpec*>;
 
     void RunUntil(uint64_t nowUs);
-    void At(uint64_t atUs, std::function<void()> action);
+    struct Event {
+        std::function<void()> action;
+    };
+    using Events = std::multimap<uint64_t, Event>;
+
+    Events::iterator At(uint64_t atUs, std::function<void()> action);
+    void WatchForStaleFrame(uint64_t lastByteUs);
+    void ClearEvents();
     void OnByte(uint8_t byte, uint64_t atUs);
     void OnFrame(const Bytes& payload);
     void OnAdapterCommand(const Bytes& payload, const Faults& faults);
@@ -72,10 +79,8 @@ private:
     FaultPlan faults_;
     FrameAssembler assembler_;
 
-    struct Event {
-        std::function<void()> action;
-    };
-    std::multimap<uint64_t, Event> events_;  // equal times run in the order they were scheduled
+    Events events_;  // equal times run in the order they were scheduled
+    std::optional<Events::iterator> staleCheck_;
     struct OutByte {
         uint64_t atUs;
         uint8_t byte;
