@@ -86,9 +86,9 @@ bool ParseEcuSimArguments(std::span<const std::string_view> args, EcuSimConfig& 
                 if (!number(UINT64_MAX)) return fail("a number");
                 o.seed = n;
             } else if (name == "--fault") {
-                FaultSpec spec;
-                if (!ParseFaultSpec(value, spec, error)) return false;
-                o.faults.push_back(std::move(spec));
+                FaultRule rule;
+                if (!ParseFaultRule(value, rule, error)) return false;
+                o.faults.push_back(std::move(rule));
             } else if (name == "--report") {
                 config.reportPath = std::string(value);
             } else {
@@ -122,7 +122,7 @@ std::string EcuSimUsage() {
                "  --adapter-version D  three digits of the adapter's version answer (default 123)\n"
                "  --pace               bytes leave at the line's speed, 10 bits each\n"
                "  --seed N             seeds records, security seeds and random faults (default 1)\n"
-               "  --fault SPEC         inject a fault; repeatable (grammar below)\n"
+               "  --fault RULE         inject a fault; repeatable (grammar below)\n"
                "Run:\n"
                "  --once               exit after one whole update, or when the program closes the line\n"
                "  --report FILE        write a JSON summary at exit\n"
@@ -130,7 +130,7 @@ std::string EcuSimUsage() {
                "  --help               this text\n"
                "Signals: SIGUSR1 switches the ECU off and on (a manual reset); SIGINT, SIGTERM end.\n"
                "\n"
-               "Fault SPEC:\n") +
+               "Fault RULE:\n") +
            FaultGrammar();
 }
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "FaultSpec.h"
+#include "FaultRule.h"
 #include "Prng.h"
 
 namespace sim {
@@ -12,21 +12,21 @@ namespace sim {
 // The faults of one run and how often each has hit.
 class FaultPlan {
 public:
-    FaultPlan(std::vector<FaultSpec> specs, uint64_t seed);
+    FaultPlan(std::vector<FaultRule> rules, uint64_t seed);
 
     // The faults that hit this request. Call once for every request the adapter takes.
-    std::vector<const FaultSpec*> Hits(std::span<const uint8_t> payload);
+    std::vector<const FaultRule*> Hits(std::span<const uint8_t> payload);
     bool SilentAdapter() const;
 
     struct Tally {
-        const FaultSpec* spec;
+        const FaultRule* rule;
         uint32_t hits;
     };
     std::vector<Tally> Tallies() const;
 
 private:
     struct Entry {
-        FaultSpec spec;
+        FaultRule rule;
         uint32_t seen = 0;
         uint32_t hits = 0;
     };

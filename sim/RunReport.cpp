@@ -77,7 +77,7 @@ std::string ReportJson(const RunReport& r) {
            ", \"variant\": " + std::to_string(r.variant) + "}";
     out += ",\n  \"faults\": ";
     List(out, r.faults, [&](const RunReport::FaultTally& f) {
-        out += "{\"spec\": " + Quoted(f.spec) + ", \"hits\": " + std::to_string(f.hits) + "}";
+        out += "{\"rule\": " + Quoted(f.rule) + ", \"hits\": " + std::to_string(f.hits) + "}";
     });
     out += ",\n  \"garbledBytes\": " + std::to_string(r.garbledBytes) +
            ",\n  \"badFrames\": " + std::to_string(r.badFrames) +

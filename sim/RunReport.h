@@ -22,7 +22,7 @@ struct RunReport {
         bool erased = false;  // erased during the run
     };
     struct FaultTally {
-        std::string spec;
+        std::string rule;
         uint32_t hits = 0;
     };
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "FaultSpec.h"
+#include "FaultRule.h"
 
 namespace sim {
 
@@ -28,7 +28,7 @@ struct SimOptions {
     std::string adapterVersion = "123";  // three ASCII digits of the D0 answer
     uint64_t seed = 1;              // records, seeds, random faults
     bool paceLine = true;           // bytes take 10 bit times each at the current baud
-    std::vector<FaultSpec> faults;
+    std::vector<FaultRule> faults;
 };
 
 uint32_t FlashSizeFor(const SimOptions& options);

@@ -27,12 +27,12 @@ std::string Hex(std::span<const uint8_t> bytes) {
     return text;
 }
 
-bool Has(const std::vector<const FaultSpec*>& faults, FaultAction action) {
-    return std::any_of(faults.begin(), faults.end(), [&](const FaultSpec* f) { return f->action == action; });
+bool Has(const std::vector<const FaultRule*>& faults, FaultAction action) {
+    return std::any_of(faults.begin(), faults.end(), [&](const FaultRule* f) { return f->action == action; });
 }
 
-const FaultSpec* First(const std::vector<const FaultSpec*>& faults, FaultAction action) {
-    for (const FaultSpec* f : faults)
+const FaultRule* First(const std::vector<const FaultRule*>& faults, FaultAction action) {
+    for (const FaultRule* f : faults)
         if (f->action == action) return f;
     return nullptr;
 }
@@ -164,7 +164,7 @@ void Simulator::OnFrame(const Bytes& payload) {
         return;
     }
     const Faults faults = faults_.Hits(payload);
-    for (const FaultSpec* f : faults) Trace("fault " + f->text);
+    for (const FaultRule* f : faults) Trace("fault " + f->text);
     if (Has(faults, FaultAction::Cut) || Has(faults, FaultAction::Unplug)) {
         CutLine(Has(faults, FaultAction::Unplug));
         return;
@@ -194,12 +194,12 @@ void Simulator::OnAdapterCommand(const Bytes& payload, const Faults& faults) {
 
 void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
     const uint64_t readyUs = nowUs_ + options_.responseMs * 1000ull;
-    if (const FaultSpec* negative = First(faults, FaultAction::Negative)) {
+    if (const FaultRule* negative = First(faults, FaultAction::Negative)) {
         Answer(Negative(payload[0], negative->code), readyUs, {});
         // Response pending: the request is handled after all, later.
         if (negative->code == Nrc::ResponsePending) {
             Faults rest;
-            for (const FaultSpec* f : faults)
+            for (const FaultRule* f : faults)
                 if (f != negative) rest.push_back(f);
             At(nowUs_ + negative->ms * 1000ull, [this, payload, rest] { HandleByEcu(payload, rest); });
         }
@@ -232,7 +232,7 @@ void Simulator::Answer(Bytes payload, uint64_t readyUs, const Faults& faults, st
         payload[2] ^= 0xFF;
         payload[3] ^= 0xFF;
     }
-    for (const FaultSpec* f : faults)
+    for (const FaultRule* f : faults)
         if (f->action == FaultAction::Delay) readyUs += f->ms * 1000ull;
     Bytes frame{static_cast<uint8_t>(payload.size() + 1)};
     frame.insert(frame.end(), payload.begin(), payload.end());
@@ -344,7 +344,7 @@ RunReport Simulator::Report() const {
     report.version = text(InfoBlock::VersionOffset, InfoBlock::VersionLength);
     report.modelCode = cells[InfoBlock::ModelCodeOffset];
     report.variant = cells[InfoBlock::VariantOffset];
-    for (const auto& tally : faults_.Tallies()) report.faults.push_back({tally.spec->text, tally.hits});
+    for (const auto& tally : faults_.Tallies()) report.faults.push_back({tally.rule->text, tally.hits});
     return report;
 }
 

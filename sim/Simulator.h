@@ -50,7 +50,7 @@ public:
     void SetTrace(std::function<void(uint64_t atUs, const std::string& line)> trace);
 
 private:
-    using Faults = std::vector<const FaultSpec*>;
+    using Faults = std::vector<const FaultRule*>;
 
     void RunUntil(uint64_t nowUs);
     struct Event {

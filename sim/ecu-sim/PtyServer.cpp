@@ -11,18 +11,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 namespace sim {
 
 namespace {
 
+// steady_clock is CLOCK_MONOTONIC here, the clock the timerfd runs on.
 uint64_t MonotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return uint64_t(ts.tv_sec) * 1'000'000'000ull + uint64_t(ts.tv_nsec);
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 uint32_t BaudOf(speed_t speed) {
@@ -107,13 +108,13 @@ uint32_t PtyServer::HostBaud() const {
 }
 
 void PtyServer::ArmTimer() {
-    itimerspec spec{};
+    itimerspec setting{};
     if (const auto next = simulator_.NextEventTime()) {
         const uint64_t at = startNs_ + *next * 1000;
-        spec.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000ull);
-        spec.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000ull);
+        setting.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000ull);
+        setting.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000ull);
     }
-    timerfd_settime(timer_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    timerfd_settime(timer_, TFD_TIMER_ABSTIME, &setting, nullptr);
 }
 
 void PtyServer::OnMasterReadable() {

@@ -18,7 +18,7 @@ TEST(RunReportJson, WritesEveryPartAndEscapesAnyByte) {
                              "{\"record\": \"21 17\", \"atStart\": \"0102\", \"now\": \"FFFF\"}",
                              "{\"name\": \"base\", \"begin\": 0, \"end\": 131072, \"crc\": \"E314\", \"erased\": true}",
                              "\"00000000000000000000000000000000\"", "\"date\": \"\\u00FF\\\"x\\\\\"",
-                             "{\"spec\": \"drop@3D\", \"hits\": 1}", "\"updateFinished\": true", "\"lineCut\": false"})
+                             "{\"rule\": \"drop@3D\", \"hits\": 1}", "\"updateFinished\": true", "\"lineCut\": false"})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 }
 

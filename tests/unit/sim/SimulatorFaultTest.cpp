@@ -10,10 +10,10 @@ using Answer = std::optional<Bytes>;
 
 sim::SimOptions WithFault(const char* text) {
     sim::SimOptions options;
-    sim::FaultSpec spec;
+    sim::FaultRule rule;
     std::string error;
-    EXPECT_TRUE(sim::ParseFaultSpec(text, spec, error)) << error;
-    options.faults.push_back(spec);
+    EXPECT_TRUE(sim::ParseFaultRule(text, rule, error)) << error;
+    options.faults.push_back(rule);
     return options;
 }
 
@@ -51,9 +51,9 @@ TEST(SimulatorFaults, NegativeCodeCountTimesThenTheRealAnswer) {
 }
 
 TEST(SimulatorFaults, AlwaysKeepsRefusing) {
-    for (const char* spec : {"unsupported=11@21AC", "nrc=11@21AC,always"}) {
-        SimHarness host(WithFault(spec));
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x21, 0x11})) << spec;
+    for (const char* rule : {"unsupported=11@21AC", "nrc=11@21AC,always"}) {
+        SimHarness host(WithFault(rule));
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x21, 0x11})) << rule;
     }
 }
 
@@ -116,13 +116,13 @@ TEST(SimulatorFaults, SilentAdapterNeverAnswers) {
 }
 
 TEST(SimulatorFaults, CutAndUnplugSilenceTheLineForGood) {
-    for (const char* spec : {"cut@21,nth=2", "unplug@21,nth=2"}) {
-        SimHarness host(WithFault(spec));
+    for (const char* rule : {"cut@21,nth=2", "unplug@21,nth=2"}) {
+        SimHarness host(WithFault(rule));
         EXPECT_TRUE(host.Ask({0x21, 0x60}).has_value());
         EXPECT_EQ(host.Ask({0x21, 0x61}), kNone);
         EXPECT_EQ(host.Ask({0x90}), kNone);
         EXPECT_TRUE(host.sim.LineCut());
-        EXPECT_EQ(host.sim.Unplugged(), std::string(spec).starts_with("unplug"));
+        EXPECT_EQ(host.sim.Unplugged(), std::string(rule).starts_with("unplug"));
     }
 }
 
@@ -146,7 +146,7 @@ TEST(SimulatorFaults, ReportCountsTheHitsOfEachFault) {
     for (int i = 0; i < 4; ++i) host.Ask({0x90});
     const auto report = host.sim.Report();
     ASSERT_EQ(report.faults.size(), 1u);
-    EXPECT_EQ(report.faults[0].spec, "drop@90,count=2");
+    EXPECT_EQ(report.faults[0].rule, "drop@90,count=2");
     EXPECT_EQ(report.faults[0].hits, 2u);
     EXPECT_EQ(report.requestsPerService.at(0x90), 4u);
 }

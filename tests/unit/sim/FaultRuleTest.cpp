@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sim/FaultSpec.h"
+#include "sim/FaultRule.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct ParsedCase {
     uint32_t randomPercent;
 };
 
-TEST(FaultSpec, ParsesEveryAction) {
+TEST(FaultRule, ParsesEveryAction) {
     const ParsedCase cases[] = {
         {"drop@3D,nth=5", FaultAction::Drop, 0, 0, {0x3D}, 5, 1, false, 0},
         {"delay=1500@21,nth=3,count=2", FaultAction::Delay, 0, 1500, {0x21}, 3, 2, false, 0},
@@ -36,29 +36,29 @@ TEST(FaultSpec, ParsesEveryAction) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        sim::FaultSpec spec;
+        sim::FaultRule rule;
         std::string error;
-        ASSERT_TRUE(sim::ParseFaultSpec(c.text, spec, error)) << error;
-        EXPECT_EQ(spec.action, c.action);
-        EXPECT_EQ(spec.code, c.code);
-        EXPECT_EQ(spec.ms, c.ms);
-        EXPECT_EQ(spec.match, c.match);
-        EXPECT_EQ(spec.nth, c.nth);
-        EXPECT_EQ(spec.count, c.count);
-        EXPECT_EQ(spec.always, c.always);
-        EXPECT_EQ(spec.randomPercent, c.randomPercent);
-        EXPECT_EQ(spec.text, c.text);
+        ASSERT_TRUE(sim::ParseFaultRule(c.text, rule, error)) << error;
+        EXPECT_EQ(rule.action, c.action);
+        EXPECT_EQ(rule.code, c.code);
+        EXPECT_EQ(rule.ms, c.ms);
+        EXPECT_EQ(rule.match, c.match);
+        EXPECT_EQ(rule.nth, c.nth);
+        EXPECT_EQ(rule.count, c.count);
+        EXPECT_EQ(rule.always, c.always);
+        EXPECT_EQ(rule.randomPercent, c.randomPercent);
+        EXPECT_EQ(rule.text, c.text);
     }
 }
 
-TEST(FaultSpec, RejectsWhatItCannotMean) {
+TEST(FaultRule, RejectsWhatItCannotMean) {
     for (const char* text : {"", "explode", "drop@3", "drop@XY", "drop@3D,nth=0", "drop,count=0", "drop,random=101",
                              "delay@3D", "delay=abc", "nrc=7@21", "nrc=123@21", "unsupported=21@21AC",
                              "silent-adapter@90", "no-routine-09@3109", "drop,sometimes", "nrc=21@90",
                              "wrong-echo@94", "drop=5"}) {
-        sim::FaultSpec spec;
+        sim::FaultRule rule;
         std::string error;
-        EXPECT_FALSE(sim::ParseFaultSpec(text, spec, error)) << text;
+        EXPECT_FALSE(sim::ParseFaultRule(text, rule, error)) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
 }

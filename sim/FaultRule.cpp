@@ -1,4 +1,4 @@
-#include "FaultSpec.h"
+#include "FaultRule.h"
 
 #include <charconv>
 
@@ -39,7 +39,7 @@ bool ParseCode(std::string_view value, uint8_t& code) {
 
 constexpr uint32_t kDefaultPendingMs = 1000;
 
-bool ParseAction(std::string_view text, FaultSpec& out) {
+bool ParseAction(std::string_view text, FaultRule& out) {
     std::string_view name, value;
     SplitAssignment(text, name, value);
     const bool bare = value.empty() && text.find('=') == std::string_view::npos;
@@ -76,7 +76,7 @@ bool ParseAction(std::string_view text, FaultSpec& out) {
     return true;
 }
 
-bool ParseOption(std::string_view text, FaultSpec& out) {
+bool ParseOption(std::string_view text, FaultRule& out) {
     std::string_view name, value;
     SplitAssignment(text, name, value);
     if (name == "always" && value.empty()) return out.always = true;
@@ -92,8 +92,8 @@ bool IsAdapterCommand(const std::vector<uint8_t>& match) {
 
 } // namespace
 
-bool ParseFaultSpec(std::string_view text, FaultSpec& out, std::string& error) {
-    out = FaultSpec{};
+bool ParseFaultRule(std::string_view text, FaultRule& out, std::string& error) {
+    out = FaultRule{};
     out.text = std::string(text);
     const auto fail = [&](std::string_view why) {
         error = "bad --fault '" + std::string(text) + "': " + std::string(why);
@@ -120,7 +120,7 @@ bool ParseFaultSpec(std::string_view text, FaultSpec& out, std::string& error) {
 }
 
 const char* FaultGrammar() {
-    return "SPEC   = ACTION [@MATCH] {,OPTION}\n"
+    return "RULE   = ACTION [@MATCH] {,OPTION}\n"
            "ACTION = drop              the answer is lost (the request is handled)\n"
            "       | delay=MS          the answer leaves MS ms late\n"
            "       | corrupt           the answer leaves with a wrong frame checksum\n"

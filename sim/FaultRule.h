@@ -22,7 +22,7 @@ enum class FaultAction {
 // One --fault: what happens to which requests. Requests are matched by the first bytes of
 // their payload; among the matching ones, the nth and the next count-1 (or every one from the
 // nth on), each hit only with the given chance when random.
-struct FaultSpec {
+struct FaultRule {
     FaultAction action = FaultAction::Drop;
     uint8_t code = 0;
     uint32_t ms = 0;
@@ -34,7 +34,7 @@ struct FaultSpec {
     std::string text;            // as written
 };
 
-bool ParseFaultSpec(std::string_view text, FaultSpec& out, std::string& error);
+bool ParseFaultRule(std::string_view text, FaultRule& out, std::string& error);
 
 // The grammar, for --help.
 const char* FaultGrammar();
