@@ -89,6 +89,10 @@ void Simulator::Receive(std::span<const uint8_t> bytes, uint32_t hostBaud, uint6
     if (lineCut_ || bytes.empty()) return;
     std::vector<uint8_t> arriving(bytes.begin(), bytes.end());
     const bool garbled = hostBaud != adapterBaud_;
+    if (hostBaud == 0) {
+        counters_.garbledBytes += static_cast<uint32_t>(bytes.size());
+        return;
+    }
     if (garbled) {
         arriving = UartResample(bytes, hostBaud, adapterBaud_);
         counters_.garbledBytes += static_cast<uint32_t>(bytes.size());

@@ -3,7 +3,8 @@
 namespace sim {
 
 std::vector<uint8_t> UartResample(std::span<const uint8_t> bytes, uint32_t txBaud, uint32_t rxBaud) {
-    if (txBaud == rxBaud || txBaud == 0 || rxBaud == 0) return {bytes.begin(), bytes.end()};
+    if (txBaud == 0 || rxBaud == 0) return {};
+    if (txBaud == rxBaud) return {bytes.begin(), bytes.end()};
     // Time in units of 1 / (txBaud * rxBaud) s: a sent bit lasts rxBaud units, a received one txBaud.
     const uint64_t txBit = rxBaud;
     const uint64_t rxBit = txBaud;

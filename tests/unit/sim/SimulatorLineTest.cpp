@@ -109,6 +109,14 @@ TEST(SimulatorLine, BadFramesAreDroppedAndTheNextFrameIsFound) {
     EXPECT_EQ(host.sim.Report().badFrames, 2u);
 }
 
+TEST(SimulatorLine, HostAtASpeedTheAdapterCannotTalkIsNeverHeard) {
+    SimHarness host;
+    host.hostBaud = 0;
+    host.SendRaw({0x02, 0x90, 0x92});
+    EXPECT_TRUE(host.Drain().empty());
+    EXPECT_EQ(host.sim.Report().garbledBytes, 3u);
+}
+
 TEST(SimulatorLine, PowerCycleResetsTheEcuAndTheAdapter) {
     SimHarness host;
     host.EnterDiagnosticSession();

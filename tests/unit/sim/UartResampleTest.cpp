@@ -10,6 +10,8 @@ using Bytes = std::vector<uint8_t>;
 TEST(UartResample, SameSpeedPassesBytesUnchanged) {
     const Bytes bytes{0x00, 0x55, 0xAA, 0xFF, 0x02, 0x90, 0x92};
     EXPECT_EQ(sim::UartResample(bytes, 9600, 9600), bytes);
+    EXPECT_TRUE(sim::UartResample(bytes, 0, 9600).empty());
+    EXPECT_TRUE(sim::UartResample(bytes, 9600, 0).empty());
 }
 
 TEST(UartResample, SlowSenderLooksLikeLongLowBitsToAFastReceiver) {
