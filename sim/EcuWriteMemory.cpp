@@ -1,0 +1,36 @@
+// Write memory by address: the first write into an area in a programming session erases it.
+#include "Ecu.h"
+#include "ResponseCodes.h"
+
+namespace sim {
+
+EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
+    // 3D, three address bytes, the count, then that many data bytes.
+    if (request.size() < 6 || request[4] == 0 || request.size() != 5u + request[4])
+        return {Negative(0x3D, Nrc::SubFunctionNotSupported)};
+    if (session_ != Session::Programming) return {Negative(0x3D, Nrc::NotInActiveSession)};
+    const uint32_t address = uint32_t{request[1]} << 16 | uint32_t{request[2]} << 8 | request[3];
+    const auto data = request.subspan(5);
+    const std::optional<FlashArea> area = flash_.AreaHolding(address, static_cast<uint32_t>(data.size()));
+    if (!area) return {Negative(0x3D, Nrc::RequestOutOfRange)};
+
+    const std::size_t i = Index(*area);
+    EcuAnswer answer;
+    const Bytes echo{0x7D, request[1], request[2], request[3]};
+    if (erasedThisSession_[i]) {
+        answer.now = echo;
+    } else {
+        flash_.Erase(*area);
+        // The configuration lives with the base area's code and goes with it.
+        if (*area == FlashArea::Base) records_.ResetToFactory();
+        erasedThisSession_[i] = erasedThisRun_[i] = true;
+        answer.now = Negative(0x3D, Nrc::ResponsePending);
+        answer.later = echo;
+        answer.busyMs = options_.eraseMs;
+    }
+    flash_.Program(address, data);
+    programmedThisRun_[i] = true;
+    return answer;
+}
+
+} // namespace sim

@@ -1,0 +1,154 @@
+// Each fault of --fault on the model, in virtual time.
+#include <gtest/gtest.h>
+
+#include "SimHarness.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Answer = std::optional<Bytes>;
+
+sim::SimOptions WithFault(const char* text) {
+    sim::SimOptions options;
+    sim::FaultRule rule;
+    std::string error;
+    EXPECT_TRUE(sim::ParseFaultRule(text, rule, error)) << error;
+    options.faults.push_back(rule);
+    return options;
+}
+
+const Bytes kVersion{0xD0, 0x00, '1', '2', '3'};
+const Answer kNone = std::nullopt;
+
+TEST(SimulatorFaults, DropLosesTheNthAnswerOnly) {
+    SimHarness host(WithFault("drop@90,nth=2"));
+    EXPECT_EQ(host.Ask({0x90}), kVersion);
+    EXPECT_EQ(host.Ask({0x90}), kNone);
+    EXPECT_EQ(host.Ask({0x90}), kVersion);
+}
+
+TEST(SimulatorFaults, DelayHoldsTheAnswerBack) {
+    SimHarness plain, delayed(WithFault("delay=2000@90"));
+    ASSERT_EQ(plain.Ask({0x90}), kVersion);
+    ASSERT_EQ(delayed.Ask({0x90}), kVersion);
+    EXPECT_EQ(delayed.nowUs - plain.nowUs, 2'000'000u);
+}
+
+TEST(SimulatorFaults, CorruptSpoilsTheFrameChecksum) {
+    SimHarness host(WithFault("corrupt@90"));
+    host.Send({0x90});
+    const Bytes received = host.Drain();
+    ASSERT_EQ(received.size(), 7u);
+    EXPECT_EQ(Bytes(received.begin(), received.end() - 1), Bytes({0x06, 0xD0, 0x00, '1', '2', '3'}));
+    EXPECT_NE(received.back(), 0x6C);
+}
+
+TEST(SimulatorFaults, NegativeCodeCountTimesThenTheRealAnswer) {
+    SimHarness host(WithFault("nrc=21@21AC,count=2"));
+    EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x21, 0x21}));
+    EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x21, 0x21}));
+    EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x61, 0xAC, 0x00, 0x00, 0x00}));
+}
+
+TEST(SimulatorFaults, AlwaysKeepsRefusing) {
+    for (const char* rule : {"unsupported=11@21AC", "nrc=11@21AC,always"}) {
+        SimHarness host(WithFault(rule));
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x21, 0x11})) << rule;
+    }
+}
+
+TEST(SimulatorFaults, NoRoutine09) {
+    SimHarness host(WithFault("no-routine-09"));
+    host.EnterDiagnosticSession();
+    EXPECT_EQ(host.Ask({0x31, 0x09}), (Bytes{0x7F, 0x31, 0x12}));
+    EXPECT_EQ(host.Ask({0x31, 0x09}), (Bytes{0x7F, 0x31, 0x12}));
+    EXPECT_EQ(host.Ask({0x31, 0x10}), (Bytes{0x71, 0x10}));
+}
+
+TEST(SimulatorFaults, PendingAnswersLater) {
+    SimHarness host(WithFault("pending=700@2183"));
+    host.EnterDiagnosticSession();
+    host.Send({0x21, 0x83, 0x00});
+    const uint64_t sent = host.nowUs;
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x21, 0x78}));
+    const Answer final = host.NextAnswer();
+    ASSERT_TRUE(final && final->size() == 4 && (*final)[0] == 0x61);
+    EXPECT_GE(host.nowUs, sent + 700'000);
+}
+
+TEST(SimulatorFaults, Code80OnStopSessionLeavesTheSession) {
+    SimHarness host(WithFault("nrc=80@20"));
+    host.EnterDiagnosticSession();
+    EXPECT_EQ(host.Ask({0x20}), (Bytes{0x7F, 0x20, 0x80}));
+    EXPECT_EQ(host.Ask({0x21, 0x83, 0x00}).value_or(Bytes{}).at(0), 0x61) << "still in session 0x84";
+}
+
+TEST(SimulatorFaults, WrongEchoChangesTheAddressOfTheAnswer) {
+    SimHarness host(WithFault("wrong-echo@3D,nth=2"));
+    host.EnterProgrammingSession();
+    Bytes tag{0x3D, 0x02, 0x00, 0x00, 0xC0};
+    tag.resize(5 + 192, 0x00);
+    EXPECT_EQ(host.Ask(tag), (Bytes{0x7F, 0x3D, 0x78}));
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x7D, 0x02, 0x00, 0x00}));
+    tag[3] = 0xC0;
+    EXPECT_EQ(host.Ask(tag), (Bytes{0x7D, 0x02, 0x01, 0xC0}));
+}
+
+TEST(SimulatorFaults, WrongChecksumNTimes) {
+    SimHarness host(WithFault("wrong-crc@218301,count=2"));
+    host.EnterDiagnosticSession();
+    const Answer base = host.Ask({0x21, 0x83, 0x00});
+    const Answer right = [&] {
+        SimHarness clean;
+        clean.EnterDiagnosticSession();
+        return clean.Ask({0x21, 0x83, 0x01});
+    }();
+    EXPECT_EQ(base.value_or(Bytes{}).at(0), 0x61) << "the base area is not named";
+    EXPECT_NE(host.Ask({0x21, 0x83, 0x01}), right);
+    EXPECT_NE(host.Ask({0x21, 0x83, 0x01}), right);
+    EXPECT_EQ(host.Ask({0x21, 0x83, 0x01}), right);
+}
+
+TEST(SimulatorFaults, SilentAdapterNeverAnswers) {
+    SimHarness host(WithFault("silent-adapter"));
+    EXPECT_EQ(host.Ask({0x90}), kNone);
+    EXPECT_EQ(host.Ask({0x21, 0x60}), kNone);
+}
+
+TEST(SimulatorFaults, CutAndUnplugSilenceTheLineForGood) {
+    for (const char* rule : {"cut@21,nth=2", "unplug@21,nth=2"}) {
+        SimHarness host(WithFault(rule));
+        EXPECT_TRUE(host.Ask({0x21, 0x60}).has_value());
+        EXPECT_EQ(host.Ask({0x21, 0x61}), kNone);
+        EXPECT_EQ(host.Ask({0x90}), kNone);
+        EXPECT_TRUE(host.sim.LineCut());
+        EXPECT_EQ(host.sim.Unplugged(), std::string(rule).starts_with("unplug"));
+    }
+}
+
+TEST(SimulatorFaults, RandomHitsAreTheSameForTheSameSeed) {
+    const auto pattern = [](uint64_t seed) {
+        sim::SimOptions options = WithFault("drop@90,random=50,always");
+        options.seed = seed;
+        SimHarness host(options);
+        std::string hits;
+        for (int i = 0; i < 32; ++i) hits += host.Ask({0x90}) ? '.' : 'x';
+        return hits;
+    };
+    EXPECT_EQ(pattern(5), pattern(5));
+    EXPECT_NE(pattern(5), pattern(6));
+    EXPECT_NE(pattern(5).find('x'), std::string::npos);
+    EXPECT_NE(pattern(5).find('.'), std::string::npos);
+}
+
+TEST(SimulatorFaults, ReportCountsTheHitsOfEachFault) {
+    SimHarness host(WithFault("drop@90,count=2"));
+    for (int i = 0; i < 4; ++i) host.Ask({0x90});
+    const auto report = host.sim.Report();
+    ASSERT_EQ(report.faults.size(), 1u);
+    EXPECT_EQ(report.faults[0].rule, "drop@90,count=2");
+    EXPECT_EQ(report.faults[0].hits, 2u);
+    EXPECT_EQ(report.requestsPerService.at(0x90), 4u);
+}
+
+} // namespace
