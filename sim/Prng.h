@@ -1,26 +1,9 @@
 #pragma once
 
-#include <cstdint>
+#include "firmware/SplitMix64.h"
 
 namespace sim {
 
-// splitmix64: small, fast and the same on every platform, so a seed gives the same ECU everywhere.
-class Prng {
-public:
-    explicit Prng(uint64_t seed) : state_(seed) {}
-
-    uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint8_t NextByte() { return static_cast<uint8_t>(Next() >> 56); }
-    // True with the given chance in percent.
-    bool Chance(uint32_t percent) { return Next() % 100 < percent; }
-
-private:
-    uint64_t state_;
-};
+using Prng = SplitMix64;
 
 } // namespace sim

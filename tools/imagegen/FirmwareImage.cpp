@@ -7,6 +7,7 @@
 #include "CrcCorrection.h"
 #include "ecu/ExpectedChecksums.h"
 #include "firmware/InfoBlock.h"
+#include "firmware/SplitMix64.h"
 
 namespace {
 
@@ -19,21 +20,7 @@ constexpr uint32_t kBaseDataLimit = kUpperAreaStart - kTagDataSize;
 constexpr uint32_t kFirstSegmentLength = 0x200;  // holds the info block
 constexpr uint32_t kMinSegmentLength = 0x100;
 
-// splitmix64: small, and the same sequence on every machine.
-class Random {
-public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-    uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t bound) { return static_cast<uint32_t>(Next() % bound); }
-
-private:
-    uint64_t state_;
-};
+using Random = SplitMix64;
 
 // Code-like bytes with now and then a run of 0xFF padding, so that tags also carry erased groups.
 void FillData(std::span<uint8_t> bytes, Random& random) {
