@@ -82,6 +82,9 @@ public:
     // ---- Session (session/) ----
     void HandleResponse();
     void FinishWithStatus(std::string_view text);
+    // The run has come to its final text: nothing is pending or awaited any more. Front ends
+    // that end with the run (the console program) look at this after every event.
+    bool RunEnded() const;
 
     // ---- Data ----
     // Port list
@@ -123,6 +126,7 @@ public:
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};
     std::atomic<int32_t> sessionStage{0};
+    std::atomic<int32_t> runEnded{0};  // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
 
     // Request table copy

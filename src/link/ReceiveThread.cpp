@@ -1,6 +1,7 @@
 #include "app/CFlashDlg.h"
 #include "app/Texts.h"
 #include "link/ResponseAssembler.h"
+#include "platform/Clock.h"
 #include "platform/DialogHost.h"
 #include "platform/SerialPort.h"
 
@@ -9,6 +10,7 @@
 void CFlashDlg::StartCommThread() {
     EndCommThread();
     stopCommThread = 0;
+    platform.clock.AllowWaits();
     commThread.Start(platform.host, [this] { CommThreadProc(); });
 }
 
@@ -18,6 +20,7 @@ void CFlashDlg::StartCommThread() {
 void CFlashDlg::EndCommThread() {
     if (!commThread.Exists()) return;
     stopCommThread = 1;
+    platform.clock.CutWaits();  // a response handler waiting out a reset ends its wait at once
     platform.port.Interrupt();
     commThread.Join(platform.host);
 }

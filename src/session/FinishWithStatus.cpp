@@ -6,4 +6,12 @@
 void CFlashDlg::FinishWithStatus(std::string_view text) {
     SetStatusText(text);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
+    runEnded = 1;
+}
+
+bool CFlashDlg::RunEnded() const {
+    if (runEnded == 0 || scheduler.awaitingResponse != 0) return false;
+    for (const auto& flag : scheduler.pendingFlags)
+        if (flag == 1) return false;
+    return true;
 }

@@ -1,11 +1,13 @@
 #include "VirtualClock.h"
 
-void VirtualClock::Sleep(uint32_t ms) {
+bool VirtualClock::Sleep(uint32_t ms) {
+    if (waitsCut_) return false;
     {
         std::lock_guard lock(mutex_);
         sleeps_.push_back(ms);
     }
     nowMs_ += ms;
+    return true;
 }
 
 bool VirtualClock::LocalTime(std::tm& out) {

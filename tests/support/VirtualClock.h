@@ -10,7 +10,9 @@
 // Time that moves only when a test or a Sleep moves it.
 class VirtualClock : public Clock {
 public:
-    void Sleep(uint32_t ms) override;
+    bool Sleep(uint32_t ms) override;
+    void CutWaits() override { waitsCut_ = true; }
+    void AllowWaits() override { waitsCut_ = false; }
     bool LocalTime(std::tm& out) override;
 
     uint64_t NowMs() const { return nowMs_; }
@@ -21,6 +23,7 @@ public:
 
 private:
     std::atomic<uint64_t> nowMs_{0};
+    std::atomic<bool> waitsCut_{false};
     mutable std::mutex mutex_;
     std::tm localTime_{};
     bool localTimeAvailable_ = true;
