@@ -14,6 +14,7 @@
 #include "link/CommThread.h"
 #include "link/RequestScheduler.h"
 #include "link/RequestTable.h"
+#include "log/DebugReport.h"
 
 class Clock;
 class DialogHost;
@@ -85,6 +86,12 @@ public:
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.
     bool RunEnded() const;
+
+    // ---- Debug information file (log/) ----
+    // Fills the report from the dialog's state and the local time, after the given header line.
+    void BuildDebugReport(DebugReportText& report, std::string_view header);
+    // Asks the operator for a file and appends the report to it.
+    void SaveDebugReport(const DebugReportText& report);
 
     // ---- Data ----
     // Port list
