@@ -4,6 +4,7 @@
 
 #include "app/ControlIds.h"
 #include "app/Texts.h"
+#include "link/ConnectionSequence.h"
 
 VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t> adapterPorts)
     : simulator(std::move(options)),
@@ -17,7 +18,12 @@ VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t
     });
 }
 
-void VirtualUpdateBench::Start() { dlg().OnInitDialog(); }
+// Each bench is a new program: the hunt's program-wide state starts afresh.
+void VirtualUpdateBench::Start() {
+    ConnectState() = 0;
+    CandidateIndex() = 0;
+    dlg().OnInitDialog();
+}
 
 bool VirtualUpdateBench::RunUntil(const std::function<bool()>& done, uint64_t maxMs) {
     const uint64_t limit = bench.clock.NowMs() + maxMs;
