@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     // A calendar time with its weekday and day of the year filled in, as the system gives it.
     static std::tm CalendarTime(int year, unsigned month, unsigned day, int hour, int minute, int second);
     std::vector<uint32_t> Sleeps() const;
+    // Called by each Sleep with the time it sleeps until, before the clock is there: what else
+    // happens meanwhile (timer ticks on the other thread) runs in it.
+    void OnSleep(std::function<void(uint64_t untilMs)> hook) { sleepHook_ = std::move(hook); }
 
 private:
     std::atomic<uint64_t> nowMs_{0};
@@ -30,4 +34,5 @@ private:
     std::tm localTime_{};
     bool localTimeAvailable_ = true;
     std::vector<uint32_t> sleeps_;
+    std::function<void(uint64_t)> sleepHook_;
 };
