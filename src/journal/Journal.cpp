@@ -39,6 +39,8 @@ bool NeedsRestore(const JournalHeader& header) {
 Journal::Journal(Storage& storage) : storage_(storage) {}
 Journal::~Journal() = default;
 
+std::string Journal::Folder() const { return storage_.Folder(); }
+
 std::string Journal::NewFileName(const JournalHeader& header) {
     const JournalTime& t = header.startedAt;
     char stamp[32];

@@ -47,6 +47,7 @@ public:
     bool MarkWriteBackFinished(std::string& reason);
     bool MarkFinished(std::string& reason);
     bool Active() const { return current_ != nullptr; }
+    std::string Folder() const;
     const std::string& CurrentPath() const { return currentPath_; }
 
     // The newest journal whose write-back had not finished: of this ECU (VIN and hardware

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/Texts.h"
 #include "ecu/ModelNames.h"
+#include "ecu/RecordTexts.h"
 
 namespace {
 
@@ -31,18 +33,12 @@ void AppendLine(DebugReportText& report, const char* format, Args... args) {
     Append(report, line.data());
 }
 
-// Byte values 1..26 name the letters A..Z; anything else shows as '@'.
-char SerialLetter(uint8_t value) {
-    return value >= 1 && value <= 26 ? static_cast<char>(value + 0x40) : '@';
-}
-
 } // namespace
 
 DebugLine FormatNegativeResponseHeader(uint8_t refusedService, uint8_t responseCode, int32_t sessionStage) {
     DebugLine line{};
-    std::snprintf(line.data(), line.size(), "\nNegative Response received: verb= %#2x response= %#2x state = %d\n",
-                  static_cast<unsigned>(refusedService), static_cast<unsigned>(responseCode),
-                  static_cast<int>(sessionStage));
+    std::snprintf(line.data(), line.size(), Text::NegativeResponseLine, static_cast<unsigned>(refusedService),
+                  static_cast<unsigned>(responseCode), static_cast<int>(sessionStage));
     return line;
 }
 
@@ -50,13 +46,8 @@ void FormatDebugReport(DebugReportText& report, const DebugReportInputs& inputs)
     report.fill('\0');
     Append(report, inputs.header.substr(0, kDebugLineSize - 1));
 
-    std::array<char, 18> vin{};
-    std::memcpy(vin.data(), inputs.vin.data(), inputs.vin.size());
-    AppendLine(report, "VIN = %s\n", vin.data());
-
-    const auto& serial = inputs.hardwareSerial;
-    AppendLine(report, "ECU HW serial num = %c%02x%02x_%02x\n", SerialLetter(serial[0]),
-               static_cast<unsigned>(serial[1]), static_cast<unsigned>(serial[2]), static_cast<unsigned>(serial[3]));
+    AppendLine(report, "VIN = %s\n", VinText(inputs.vin).c_str());
+    AppendLine(report, "ECU HW serial num = %s\n", HardwareSerialText(inputs.hardwareSerial).c_str());
 
     AppendLine(report, "Trying to upgrade to %s\n", ModelName(inputs.imageIndex));
 

@@ -69,6 +69,7 @@ void CFlashDlg::HandleResponse() {
         break;
     case Sid::DiagnosticsCleared:
         Withdraw(Row::ClearDiagnostics);
+        RecordJournalProgress(JournalProgress::Finished);
         FinishWithStatus(Text::FinishedOk);
         break;
     case Sid::Identification:

@@ -23,6 +23,7 @@ public:
     struct MessageBoxCall {
         std::string text, caption;
         MessageIcon icon;
+        MessageButtons buttons;
     };
 
     void SetItemText(int controlId, std::string_view text) override;
@@ -66,6 +67,8 @@ public:
     void UseTimeSource(std::function<uint64_t()> now);
     // Script: the file the open-file dialog returns (nullopt: the operator cancels).
     void ScriptFileChoice(std::optional<std::string> path);
+    // Script: the answer to every Yes/No box from now on (No until scripted).
+    void ScriptYesNoAnswer(MessageResult answer);
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
@@ -84,6 +87,7 @@ private:
     std::string title_;
     int busyRepaints_ = 0;
     std::optional<std::string> fileChoice_;
+    MessageResult yesNoAnswer_ = MessageResult::No;
     std::function<void(const MessageBoxCall&)> boxHandler_;
     UiThreadCalls calls_;
 };
