@@ -12,9 +12,9 @@ bool EndsWith(const std::string& text, std::string_view end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-auto Chronology(const JournalFile& file) {
-    const JournalTime& t = file.entry.header.startedAt;
-    return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, file.path);
+auto Chronology(const JournalHeader& header, const std::string& path) {
+    const JournalTime& t = header.startedAt;
+    return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, path);
 }
 
 bool IsOf(const JournalHeader& header, std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> serial) {
@@ -116,7 +116,9 @@ std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<Journa
         else
             problems.push_back(std::move(problem));
     }
-    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return Chronology(*a) > Chronology(*b); });
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+        return Chronology(a->entry.header, a->path) > Chronology(b->entry.header, b->path);
+    });
     return files;
 }
 
@@ -169,7 +171,10 @@ std::vector<JournalListing> Journal::List() {
         if (listing.usable) listing.header = entry->header;
         listings.push_back(std::move(listing));
     }
-    std::sort(listings.begin(), listings.end(),
-              [](const JournalListing& a, const JournalListing& b) { return a.path < b.path; });
+    // Oldest run first; files that cannot be read after all of them.
+    std::sort(listings.begin(), listings.end(), [](const JournalListing& a, const JournalListing& b) {
+        if (a.usable != b.usable) return a.usable;
+        return Chronology(a.header, a.path) < Chronology(b.header, b.path);
+    });
     return listings;
 }
