@@ -134,7 +134,8 @@ public:
     // must not program (the operator has been told why).
     bool BeginJournal();
     // At the end of the stage-0 read: offers the data an interrupted run saved for this ECU.
-    void OfferJournalRestore();
+    // False when the run must not go on (the operator has been told why).
+    bool OfferJournalRestore();
     void RecordJournalProgress(JournalProgress progress);
 
     // ---- Data ----

@@ -84,7 +84,7 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
 }
 
 void CFlashDlg::SelectImageForEcu() {
-    if (sessionStage == 0) OfferJournalRestore();
+    if (sessionStage == 0 && !OfferJournalRestore()) return;
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

@@ -16,4 +16,5 @@ inline constexpr const char* JournalLeftUnused = "An unfinished journal of anoth
 inline constexpr const char* JournalRestoring = "Writing back the data saved by the run of ";
 inline constexpr const char* JournalUnusable = "A journal cannot be used: ";
 inline constexpr const char* JournalKeptAs = "It has been kept as ";
+inline constexpr const char* NamedJournalUnusable = "Not programmed - the journal named cannot be used";
 } // namespace Text

@@ -19,10 +19,10 @@ std::string ProblemText(const JournalProblem& problem) {
 
 // After the stage-0 read, before the image is chosen. What was read now may be what an erase
 // left of an interrupted run: the data that run saved is then the ECU's own.
-void CFlashDlg::OfferJournalRestore() {
+bool CFlashDlg::OfferJournalRestore() {
     restoreSource.reset();
     Journal* journal = journalSettings.journal;
-    if (journal == nullptr) return;
+    if (journal == nullptr) return true;
     DialogHost& host = platform.host;
     const auto& vin = ecuDataSnapshot.ident90;
     const auto& serial = ecuDataSnapshot.ident92;
@@ -49,15 +49,22 @@ void CFlashDlg::OfferJournalRestore() {
     }
     for (const JournalProblem& problem : problems)
         host.ShowMessageBox(ProblemText(problem), "", MessageIcon::Exclamation, MessageButtons::Ok);
-    if (!candidate) return;
+    if (!candidate && !journalSettings.resumeFrom.empty()) {
+        // The operator asked for a restore that cannot be made: programming now would write back
+        // what the erase left.
+        FinishWithStatus(Text::NamedJournalUnusable);
+        return false;
+    }
+    if (!candidate) return true;
 
     const std::string question = std::string(Text::InterruptedRunFound) + "\n\n" +
                                  DescribeJournal(candidate->entry.header) + "\n\n" + Text::InterruptedRunQuestion;
     if (ask && host.ShowMessageBox(question, "", MessageIcon::Exclamation, MessageButtons::YesNo) != MessageResult::Yes)
-        return;
+        return true;
 
     ecuDataSnapshot = candidate->entry.snapshot;
     savedMarks = candidate->entry.savedMarks;
     SetStatusText(Text::JournalRestoring + JournalTimeText(candidate->entry.header.startedAt));
     restoreSource = std::move(candidate);
+    return true;
 }

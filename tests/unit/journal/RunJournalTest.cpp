@@ -171,10 +171,17 @@ TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
     EXPECT_EQ(dlg.restoreSource->path, own);
 
     dlg.journalSettings.resumeFrom = other;
-    dlg.OfferJournalRestore();
+    EXPECT_TRUE(dlg.OfferJournalRestore());
     ASSERT_TRUE(dlg.restoreSource);
     EXPECT_EQ(dlg.restoreSource->path, other);
     EXPECT_TRUE(YesNoBoxes().empty());
+
+    // A named journal that cannot be used ends the run: no restore, no programming.
+    dlg.journalSettings.resumeFrom = root.File("missing.journal");
+    EXPECT_FALSE(dlg.OfferJournalRestore());
+    EXPECT_FALSE(dlg.restoreSource);
+    EXPECT_EQ(host.StatusText(), Text::NamedJournalUnusable);
+    EXPECT_EQ(dlg.runEnded, 1);
 }
 
 TEST_F(RunJournalTest, RunCutOffAfterItsWriteBackIsSupersededAndDamageIsReported) {
