@@ -67,6 +67,7 @@ bool VirtualUpdateBench::Step(uint64_t limitMs) {
 // What the receive thread would do with the bytes: read them in chunks of its buffer's size.
 void VirtualUpdateBench::Deliver(const std::vector<uint8_t>& bytes) {
     if (!line.ConnectedToAdapter()) return;
+    answerLineUs_ += bytes.size() * 10'000'000ull / line.Baud();
     constexpr size_t kChunk = 256;
     for (size_t at = 0; at < bytes.size(); at += kChunk)
         dlg().AssembleResponse(bytes.data() + at, static_cast<uint32_t>(std::min(kChunk, bytes.size() - at)));

@@ -35,6 +35,9 @@ public:
     bool RunToEnd(uint64_t maxMs = 20 * 60 * 1000);
     void RunFor(uint64_t ms);
 
+    // Line time of the answers handed to the program (10 bits per byte at the speed in force).
+    uint64_t AnswerLineUs() const { return answerLineUs_; }
+
     std::vector<std::string> StatusTexts() const { return bench.host.StatusHistory(); }
     // The frames the program wrote whose payload starts with these bytes.
     std::vector<SimulatedLine::WireFrame> FramesStartingWith(const std::vector<uint8_t>& payload) const;
@@ -43,4 +46,6 @@ private:
     bool Step(uint64_t limitMs);
     void Deliver(const std::vector<uint8_t>& bytes);
     void FireTimersUntil(uint64_t untilMs);
+
+    uint64_t answerLineUs_ = 0;
 };
