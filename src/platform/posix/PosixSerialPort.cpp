@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "platform/posix/LineSettings.h"
+#include "platform/posix/LowLatency.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ bool PosixSerialPort::Open(int32_t portNumber) {
         CloseDevice(fd);
         return false;
     }
+    AskForLowLatency(fd);
     lineLost_ = false;
     return true;
 }
