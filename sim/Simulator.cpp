@@ -193,7 +193,7 @@ void Simulator::OnFrame(const Bytes& payload) {
         return;
     }
     if (adapterCommand)
-        OnAdapterCommand(payload, faults);
+        OnAdapterCommand(payload, SplitByAnswer(faults).second);  // the adapter never answers pending
     else
         HandleByEcu(payload, faults);
 }
