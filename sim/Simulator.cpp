@@ -177,7 +177,7 @@ void Simulator::OnFrame(const Bytes& payload) {
     // Until its final answer the ECU takes nothing new on; faults only see requests it takes.
     if (!adapterCommand && nowUs_ < busyUntilUs_) {
         ++counters_.busyAnswers;
-        if (erasing_) Violation(Hex(std::span(payload).first(std::min<std::size_t>(payload.size(), 3))) +
+        if (eraseAnnounced_) Violation(Hex(std::span(payload).first(std::min<std::size_t>(payload.size(), 3))) +
                                 " sent while the ECU erases");
         Answer(Negative(payload[0], Nrc::BusyRepeatRequest), nowUs_ + options_.responseMs * 1000ull, {});
         return;
@@ -225,7 +225,7 @@ void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
             PendingChain(payload, *negative, rest, readyUs);
             return;
         }
-        Answer(Negative(negative->service.value_or(payload[0]), negative->code), readyUs, rest);
+        Answer(Negative(negative->service.value_or(payload[0]), negative->code), readyUs, SplitByAnswer(rest).second);
         return;
     }
     const auto [onPending, onFinal] = SplitByAnswer(faults);
@@ -238,10 +238,11 @@ void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
     Answer(answer.now, readyUs, hasLater ? onPending : onFinal, afterSent);
     if (hasLater) {
         busyUntilUs_ = nowUs_ + answer.busyMs * 1000ull;
-        erasing_ = true;
+        // A host that never saw the 7F 3D 78 intact may well ask again.
+        eraseAnnounced_ = onPending.empty();
         Trace("ECU busy for " + std::to_string(answer.busyMs) + " ms");
         At(busyUntilUs_, [this, later = answer.later, onFinal] {
-            erasing_ = false;
+            eraseAnnounced_ = false;
             Answer(later, nowUs_, onFinal);
         });
     }
@@ -255,7 +256,7 @@ void Simulator::PendingChain(const Bytes& payload, const FaultRule& pending, con
     for (uint32_t i = 0; i < pending.repeat; ++i)
         Answer(Negative(payload[0], Nrc::ResponsePending), readyUs + i * step, onPending);
     busyUntilUs_ = nowUs_ + pending.repeat * step;
-    erasing_ = false;
+    eraseAnnounced_ = false;
     At(busyUntilUs_, [this, payload, onFinal] { HandleByEcu(payload, onFinal); });
 }
 
@@ -340,7 +341,7 @@ void Simulator::ResetEcu() {
     adapterBaud_ = kLowBaud;
     ++speedGeneration_;
     busyUntilUs_ = 0;
-    erasing_ = false;
+    eraseAnnounced_ = false;
     bootedAtUs_ = nowUs_ + options_.bootMs * 1000ull;
     Trace("ECU reset, adapter at 9600 baud");
 }

@@ -107,7 +107,7 @@ private:
     uint32_t adapterBaud_ = 9600;
     uint64_t speedGeneration_ = 0;  // a reset cancels a speed switch still on its way
     uint64_t busyUntilUs_ = 0;  // erasing, or working through a pending chain
-    bool erasing_ = false;
+    bool eraseAnnounced_ = false;  // erasing, and the host was told so by an intact 7F 3D 78
     HostLineSettings hostLine_;
     uint64_t bootedAtUs_ = 0;
     std::optional<uint64_t> finishedAtUs_;

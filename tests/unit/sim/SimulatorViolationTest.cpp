@@ -106,6 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
                       {"host line set to 7E1, not 8N1 without flow control",
                        "host line set to 8N1 with flow control, not 8N1 without flow control",
                        "host line set to 8N2, not 8N1 without flow control"}},
+        // A host that never got the erase's pending answer resends after its time-out.
+        ViolationCase{"request_while_erasing_unannounced_is_no_violation",
+                      [](SimHarness& host) {
+                          host.EnterProgrammingSession();
+                          host.Send(WriteMemory(0, 192, 0xC0));
+                          host.Wait(1050);
+                          EXPECT_EQ(host.Ask(WriteMemory(0, 192, 0xC0)), (Bytes{0x7F, 0x3D, 0x21}));
+                          EXPECT_EQ(host.NextAnswer(), (Bytes{0x7D, 0x00, 0x00, 0x00}));
+                      },
+                      {},
+                      "drop@3D,on=pending"},
         // The program repeats a request the ECU left pending: busy, but not wrong.
         ViolationCase{"request_during_a_pending_chain_is_no_violation",
                       [](SimHarness& host) {
