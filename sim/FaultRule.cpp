@@ -51,6 +51,7 @@ constexpr unsigned kService = 1u << 5;
 constexpr unsigned kOn = 1u << 6;
 constexpr unsigned kSelect = kNth | kCount | kAlways | kRandom;
 constexpr unsigned kLineShape = kSelect | kOn;  // faults of the answer's bytes, any answer
+constexpr unsigned kBad = 0;                      // an unknown option, or a bad value
 
 struct ParsedAction {
     bool ok = false;
@@ -133,25 +134,30 @@ ParsedAction ParseAction(std::string_view text, FaultRule& out) {
     return {};
 }
 
-// The option's flag, or 0 when the option is unknown or its value bad.
+// The option's flag, or kBad.
 unsigned ParseOption(std::string_view text, FaultRule& out) {
-    constexpr unsigned kBad = 0;
     std::string_view name, value;
     bool bare = false;
     SplitAssignment(text, name, value, bare);
-    if (name == "always" && bare) return out.always = true, kAlways;
+    if (name == "always" && bare) {
+        out.always = true;
+        return kAlways;
+    }
     if (name == "nth") return ParseNumber(value, out.nth) && out.nth > 0 ? kNth : kBad;
     if (name == "count") return ParseNumber(value, out.count) && out.count > 0 ? kCount : kBad;
     if (name == "random") return ParseNumber(value, out.randomPercent) && out.randomPercent <= 100 ? kRandom : kBad;
     if (name == "repeat") return ParseNumber(value, out.repeat) && out.repeat > 0 ? kRepeat : kBad;
     if (name == "service") {
         uint8_t service = 0;
-        if (!ParseCode(value, service)) return 0;
+        if (!ParseCode(value, service)) return kBad;
         out.service = service;
         return kService;
     }
-    if (name == "on" && (value == "pending" || value == "final")) return out.onPending = value == "pending", kOn;
-    return 0;
+    if (name == "on" && (value == "pending" || value == "final")) {
+        out.onPending = value == "pending";
+        return kOn;
+    }
+    return kBad;
 }
 
 bool IsAdapterCommand(const std::vector<uint8_t>& match) {
@@ -181,7 +187,7 @@ bool ParseFaultRule(std::string_view text, FaultRule& out, std::string& error) {
     while (!options.empty()) {
         const std::string_view option = options.substr(0, options.find(','));
         const unsigned flag = ParseOption(option, out);
-        if (flag == 0) return fail("unknown option or bad value '" + std::string(option) + "'");
+        if (flag == kBad) return fail("unknown option or bad value '" + std::string(option) + "'");
         if ((action.options & flag) == 0)
             return fail("'" + std::string(option) + "' means nothing to " +
                         std::string(actionText.substr(0, actionText.find('='))));
