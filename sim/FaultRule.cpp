@@ -69,6 +69,7 @@ ParsedAction ParseAction(std::string_view text, FaultRule& out) {
     if (name == "drop") return shape(FaultAction::Drop);
     if (name == "corrupt") return shape(FaultAction::Corrupt);
     if (name == "duplicate") return shape(FaultAction::Duplicate);
+    if (name == "glue") return shape(FaultAction::Glue);
     if (name == "bad-copy") return shape(FaultAction::BadCopy);
     if (name == "wrong-echo" || name == "wrong-crc") {
         out.action = name == "wrong-echo" ? FaultAction::WrongEcho : FaultAction::WrongChecksum;
@@ -213,6 +214,8 @@ const char* FaultGrammar() {
            "       | junk-before[=HEX] these bytes right before the answer (default 00)\n"
            "       | junk-after[=HEX]  these bytes right after the answer (default 00)\n"
            "       | duplicate         the answer twice, back to back in one chunk\n"
+           "       | glue              the answer waits and leaves glued to the front of the\n"
+           "                           next answer: two replies in one chunk\n"
            "       | truncate[=N]      only the first N bytes of the answer's frame (default: all\n"
            "                           but its checksum)\n"
            "       | bad-copy          a copy with a wrong checksum right before the answer\n"
@@ -239,7 +242,7 @@ const char* FaultGrammar() {
            "       | repeat=N          pending, nrc=78: N pending answers, MS apart, before the\n"
            "                           real one (default 1)\n"
            "       | service=HH        nrc: the negative answer names service HH, not the request's\n"
-           "       | on=pending        drop, delay, corrupt, junk-*, duplicate, truncate, bad-copy,\n"
+           "       | on=pending        drop, delay, corrupt, junk-*, duplicate, glue, truncate, bad-copy,\n"
            "                           unknown-sid: act on the request's 7F xx 78 (an erase's or\n"
            "                           a pending fault's) instead of its final answer\n"
            "An option that an action does not honour is refused (e.g. count with cut).\n"

@@ -19,6 +19,7 @@ enum class FaultAction {
     JunkBefore,     // `bytes` on the line right before the answer
     JunkAfter,      // `bytes` on the line right after the answer
     Duplicate,      // the answer twice, back to back
+    Glue,           // the answer waits and leaves glued to the front of the next one
     Truncate,       // only the first `length` bytes of the answer's frame leave
     BadCopy,        // a copy of the answer with a wrong frame checksum, then the answer
     UnknownService, // the answer leaves with `code` as its service identifier

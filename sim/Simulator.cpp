@@ -297,13 +297,20 @@ void Simulator::Answer(Bytes payload, uint64_t readyUs, const Faults& faults, st
         if (f->action == FaultAction::JunkAfter) wire.insert(wire.end(), f->bytes.begin(), f->bytes.end());
 
     const bool dropped = Has(faults, FaultAction::Drop);
-    At(readyUs, [this, wire = std::move(wire), dropped, afterSent = std::move(afterSent)] {
+    const bool glued = Has(faults, FaultAction::Glue);
+    At(readyUs, [this, wire = std::move(wire), dropped, glued, afterSent = std::move(afterSent)]() mutable {
         if (lineCut_) return;
         uint64_t sentUs = nowUs_;
-        if (dropped)
+        if (dropped) {
             Trace("answer dropped " + Hex(wire));
-        else
+        } else if (glued) {
+            Trace("answer held back " + Hex(wire));
+            heldBack_.insert(heldBack_.end(), wire.begin(), wire.end());
+        } else {
+            wire.insert(wire.begin(), heldBack_.begin(), heldBack_.end());
+            heldBack_.clear();
             sentUs = Transmit(wire);
+        }
         if (afterSent) At(sentUs, afterSent);
     });
 }
@@ -360,6 +367,7 @@ void Simulator::CutLine(bool unplug) {
     unplugged_ = unplugged_ || unplug;
     ClearEvents();
     out_.clear();
+    heldBack_.clear();
     Trace(unplug ? "adapter unplugged" : "line cut");
 }
 

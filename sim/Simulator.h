@@ -102,6 +102,7 @@ private:
         uint32_t baud;
     };
     std::deque<OutByte> out_;
+    Bytes heldBack_;  // answers a glue fault holds until the next answer leaves
     uint64_t nowUs_ = 0;
     uint64_t lineFreeUs_ = 0;
     uint32_t adapterBaud_ = 9600;

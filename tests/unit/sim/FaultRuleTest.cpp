@@ -37,6 +37,7 @@ TEST(FaultRule, ParsesEveryAction) {
         {"truncate=3@21", FaultAction::Truncate, 0, 0, {0x21}, 1, 1, false, 0},
         {"bad-copy,nth=2", FaultAction::BadCopy, 0, 0, {}, 2, 1, false, 0},
         {"duplicate@1A", FaultAction::Duplicate, 0, 0, {0x1A}, 1, 1, false, 0},
+        {"glue@21,count=2", FaultAction::Glue, 0, 0, {0x21}, 1, 2, false, 0},
         {"cut@3D,nth=40", FaultAction::Cut, 0, 0, {0x3D}, 40, 1, false, 0},
         {"unplug", FaultAction::Unplug, 0, 0, {}, 1, 1, false, 0},
         {"drop,random=5,always", FaultAction::Drop, 0, 0, {}, 1, 1, true, 5},

@@ -185,6 +185,17 @@ TEST(SimulatorFaults, LineNoiseAroundTheAnswer) {
     }
 }
 
+TEST(SimulatorFaults, GlueHoldsAnAnswerUntilTheNextOneLeaves) {
+    SimHarness host(WithFault("glue@90"));
+    host.Send({0x90});
+    EXPECT_EQ(host.Drain(), Bytes{});
+    host.Send({0x90});
+    const Bytes v{0x06, 0xD0, 0x00, '1', '2', '3', 0x6C};
+    Bytes both = v;
+    both.insert(both.end(), v.begin(), v.end());
+    EXPECT_EQ(host.Drain(), both);
+}
+
 TEST(SimulatorFaults, NegativeAnswerNamingAnotherService) {
     SimHarness host(WithFault("nrc=12@21AC,service=31"));
     EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x31, 0x12}));
