@@ -99,6 +99,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         break;
     case 0x78:
         // The ECU works on it (erasing); its final answer comes by itself.
+        finalAnswerDue = 1;
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
