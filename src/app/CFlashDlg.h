@@ -65,6 +65,8 @@ public:
     bool SendRequest(int32_t row);
     void SchedulerTick();
     int SendNextPending();
+    void SendPendingRequests();
+    void OnDispatch();
 
     // ---- Serial port, connection sequence and receive thread (link/) ----
     bool OpenPort(int32_t portNumber);
@@ -77,6 +79,7 @@ public:
     void EndCommThread();
     int CommThreadProc();
     void AssembleResponse(const uint8_t* chunk, uint32_t count);
+    bool AnswersTheRequest();
 
     // ---- Images (images/) ----
     bool LoadFirmwareImage(int32_t imageIndex);
@@ -85,6 +88,7 @@ public:
 
     // ---- Session (session/) ----
     void HandleResponse();
+    void HandleByService(const Response& response);
     void FinishWithStatus(std::string_view text);
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.
@@ -94,6 +98,7 @@ public:
     void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
     void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
     bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
+    bool AnyPending() const;
     void ResetEcu(int32_t byService);
     bool ChangeLineSpeed();
     void OnSessionStarted(const Response& response);
@@ -155,6 +160,8 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
+    std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
+    std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
     CommThread commThread;
 
     // Session and image fields
@@ -174,6 +181,7 @@ public:
     int32_t baseChecksumFailures = 0;
     int32_t upperChecksumFailures = 0;
     int32_t secondKeyTried = 0;
+    int32_t snapshotReading = 0;  // the snapshot read of stage 0 is under way
     std::atomic<uint8_t> blockIndex{0};
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};

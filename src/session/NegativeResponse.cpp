@@ -60,6 +60,8 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         SetStatusText(Text::ConditionsNotCorrect);
         Withdraw(Row::WriteMemory);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
+        // With nothing else to send the run stops here, and a window that ends with the run ends.
+        if (!AnyPending()) runEnded = 1;
         break;
     case 0x31:
         if (refused == kReadLocal) {
@@ -97,6 +99,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         break;
     case 0x78:
         // The ECU works on it (erasing); its final answer comes by itself.
+        finalAnswerDue = 1;
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
@@ -153,6 +156,9 @@ void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
 }
 
 void CFlashDlg::WithdrawRequestsOf(uint8_t service) {
-    for (int row = 0; row < kRequestRowCount; ++row)
-        if (IsPending(row) && requestTable[static_cast<size_t>(row)].body[1] == service) Withdraw(row);
+    constexpr uint8_t kWriteMemory = 0x3D;  // its row holds a frame only once a tag was sent
+    for (int row = 0; row < kRequestRowCount; ++row) {
+        const uint8_t rowService = row == Row::WriteMemory ? kWriteMemory : requestTable[static_cast<size_t>(row)].body[1];
+        if (IsPending(row) && rowService == service) Withdraw(row);
+    }
 }

@@ -49,6 +49,20 @@ TEST(RunOutcomes, AnEcuWithoutRoutine09IsResetByTheOperatorTwice) {
         << Listed(run.StatusTexts());
 }
 
+// A window that cannot dispatch on response leaves every request to the scheduler's ticks.
+TEST(RunOutcomes, AnUpdateOnSchedulerTicksAloneFinishesTooAtAboutTwiceTheTime) {
+    uint64_t durationMs[2] = {};
+    for (bool dispatch : {true, false}) {
+        VirtualUpdateBench run(EcuOfModel(0, 0));
+        run.dispatchOnResponse = dispatch;
+        run.Start();
+        ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
+        EXPECT_EQ(run.host().StatusText(), Text::FinishedOk) << Listed(run.StatusTexts());
+        durationMs[dispatch ? 0 : 1] = run.bench.clock.NowMs();
+    }
+    EXPECT_GT(durationMs[1], durationMs[0] * 3 / 2);
+}
+
 struct EndCase {
     const char* what;
     std::function<void(sim::SimOptions&)> ecu;
@@ -67,6 +81,8 @@ TEST_P(RunEnds, WithItsFinalText) {
     ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
     EXPECT_EQ(run.host().StatusText(), c.finalText) << Listed(run.StatusTexts());
     EXPECT_EQ(!run.FramesStartingWith({0x3D}).empty(), c.programmed);
+    const sim::RunReport report = run.simulator.Report();
+    EXPECT_TRUE(report.violations.empty()) << report.violations.front();
     // Ended means ended: nothing more goes on the wire.
     const size_t frames = run.line.Writes().size();
     run.RunFor(10000);

@@ -41,6 +41,7 @@ public:
     void RunAboutBox(std::string_view text) override;
     void WaitServingCalls(const std::function<bool()>& finished) override;
     void WakeWaitingUiThread() override;
+    void RequestDispatch() override;
 
     // The calling thread becomes the window's user-interface thread: from now on calls from
     // other threads are carried out only while it serves them (WaitServingCalls).
@@ -69,6 +70,10 @@ public:
     void ScriptFileChoice(std::optional<std::string> path);
     // Script: the answer to every Yes/No box from now on (No until scripted).
     void ScriptYesNoAnswer(MessageResult answer);
+    // Called for every dispatch request, on the thread that asked (the test decides when the
+    // dialog's OnDispatch runs). Without a handler requests are only counted.
+    void OnDispatchRequest(std::function<void()> handler);
+    int DispatchRequests() const;
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
@@ -89,5 +94,7 @@ private:
     std::optional<std::string> fileChoice_;
     MessageResult yesNoAnswer_ = MessageResult::No;
     std::function<void(const MessageBoxCall&)> boxHandler_;
+    std::function<void()> dispatchHandler_;
+    int dispatchRequests_ = 0;
     UiThreadCalls calls_;
 };
