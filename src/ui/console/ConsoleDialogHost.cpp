@@ -19,12 +19,14 @@ struct EcuField {
     int valueId;
     const char* label;  // shown when the core has not set the label box
 };
-constexpr EcuField kEcuFields[] = {{ControlId::DateLabel, ControlId::DateValue, "Date"},
-                                   {ControlId::TimeLabel, ControlId::TimeValue, "Time"},
-                                   {ControlId::VersionLabel, ControlId::VersionValue, "Software Version"}};
+constexpr EcuField kEcuFields[] = {{ControlId::DateLabel, ControlId::DateValue, Text::DateLabel},
+                                   {ControlId::TimeLabel, ControlId::TimeValue, Text::TimeLabel},
+                                   {ControlId::VersionLabel, ControlId::VersionValue, Text::VersionLabel}};
 
-// The progress texts of the two flash areas; every tag carries 192 data bytes.
-constexpr const char* kWritingPrefixes[] = {"Writing (Base) - ", "Writing (Upper) - "};
+// The progress texts of the two flash areas, up to their percentage; every tag carries 192 data
+// bytes.
+std::string_view TextBeforeNumber(std::string_view format) { return format.substr(0, format.find('%')); }
+const std::string_view kWritingPrefixes[] = {TextBeforeNumber(Text::WritingBase), TextBeforeNumber(Text::WritingUpper)};
 constexpr uint64_t kTagDataBytes = 192;
 
 int FieldIndexOf(int controlId, int EcuField::*member) {
@@ -67,7 +69,7 @@ void ConsoleDialogHost::PrintStatus() {
     std::string line = statusText_;
     int area = -1;
     for (int i = 0; i < 2; ++i)
-        if (statusText_.rfind(kWritingPrefixes[i], 0) == 0) area = i;
+        if (std::string_view(statusText_).substr(0, kWritingPrefixes[i].size()) == kWritingPrefixes[i]) area = i;
     if (area >= 0 && dlg_) {
         if (area != writeArea_) writeRate_.Restart();
         const int32_t lastTag = area == 0 ? dlg_->lastBaseTag : dlg_->lastUpperTag;

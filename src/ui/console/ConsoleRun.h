@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 class CFlashDlg;
 class ConsoleDialogHost;
 class ConsoleOutput;
@@ -11,6 +9,3 @@ class UiEventLoop;
 // requested; then the close steps, and the final status text as the last line. Returns the
 // exit code: 0 after "Finished OK", 1 otherwise.
 int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& output, UiEventLoop& loop);
-
-// The run has come to its final text with nothing left to send or await.
-bool ConsoleRunEnded(const CFlashDlg& dlg, const std::string& statusText);

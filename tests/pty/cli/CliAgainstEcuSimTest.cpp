@@ -1,6 +1,6 @@
 // flash-updater-cli as a whole, with its real threads, against ecu-sim over a pseudo-terminal:
-// exit codes, the last line, the output on a terminal and into a file, the end by a signal, the
-// wire trace.
+// exit codes, the last line, the wire trace, the output on a terminal and into a file, the end by
+// a signal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "CliProcess.h"
 #include "EcuSimProcess.h"
@@ -38,26 +40,79 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLast) {
-    const std::string report = TempPath("report.json");
-    EcuSimProcess sim(With(kQuickEcu, {"--report", report}));
-    ASSERT_FALSE(sim.SlavePath().empty());
-    CliProcess cli({"--yes"}, sim.SlavePath());
-    ASSERT_EQ(cli.WaitForExit(), 0) << cli.Output() << cli.Errors();
-    EXPECT_EQ(cli.Lines().back(), "Finished OK");
-    EXPECT_THAT(cli.Output(), HasSubstr("Writing (Base) - 50%"));
-    EXPECT_EQ(sim.WaitForExit(), 0);
-    const std::string json = ReadFile(report);
-    EXPECT_THAT(json, HasSubstr("\"changedRecords\": []"));
-    EXPECT_THAT(json, HasSubstr("\"updateFinished\": true"));
-    unlink(report.c_str());
+// The tx lines of a trace, time stamps taken off: "9600 tx 02 90 92".
+std::vector<std::string> SentFrames(const std::string& trace) {
+    std::vector<std::string> frames;
+    const std::regex sent(" *[0-9]+\\.[0-9]{3} +([0-9]+ tx .*)");
+    std::istringstream lines(trace);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);)
+        if (std::regex_match(line, match, sent)) frames.push_back(match[1]);
+    return frames;
 }
 
-TEST(CliAgainstEcuSim, AnEcuWithALaterSoftwareExitsWith1AndTheReasonLast) {
-    EcuSimProcess sim(With(kQuickEcu, {"--date", "Dec 31 2030"}));
-    CliProcess cli({"--yes"}, sim.SlavePath());
-    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
-    EXPECT_EQ(cli.Lines().back(), "Update cancelled. ECU programmed with a later version");
+// The total of both areas' byte counts as the progress lines give them, in tags.
+int TagsInProgressLines(const std::string& output) {
+    int tags = 0;
+    const std::regex total("Writing \\((Base|Upper)\\) - 0%  \\(192 of ([0-9]+) bytes\\)");
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), total); it != std::sregex_iterator(); ++it)
+        tags += std::stoi((*it)[2]) / 192;
+    return tags;
+}
+
+TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTheTrace) {
+    const std::string report = TempPath("report.json");
+    const std::string trace = TempPath("trace.txt");
+    {
+        // Not --once: the simulator is stopped (and writes its report) when this block ends.
+        EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--report", report});
+        ASSERT_FALSE(sim.SlavePath().empty());
+        CliProcess cli({"--yes", "--trace", trace}, sim.SlavePath());
+        ASSERT_EQ(cli.WaitForExit(), 0) << cli.Output() << cli.Errors();
+        EXPECT_EQ(cli.Lines().back(), "Finished OK");
+        EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410"));
+        const int tags = TagsInProgressLines(cli.Output());
+        EXPECT_GT(tags, 1000);
+
+        const std::vector<std::string> sent = SentFrames(ReadFile(trace));
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.front(), "9600 tx 02 90 92");
+        const auto writes = std::count_if(sent.begin(), sent.end(), [](const std::string& frame) {
+            return frame.rfind("38400 tx C6 3D ", 0) == 0;
+        });
+        EXPECT_EQ(writes, tags);
+    }
+    const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
+    ASSERT_FALSE(json.is_discarded());
+    EXPECT_TRUE(json["updateFinished"].get<bool>());
+    // The restore brings every configuration record back; only the programming history gains an
+    // entry.
+    for (const auto& record : json["changedRecords"]) EXPECT_EQ(record["record"], "21 69") << record.dump();
+    unlink(report.c_str());
+    unlink(trace.c_str());
+}
+
+TEST(CliAgainstEcuSim, ARunEndedWithoutAnUpdateExitsWith1AndItsLastTextLast) {
+    struct Case {
+        std::vector<std::string> ecu, cli;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {{"--date", "Dec 31 2030"}, {"--yes"}, "Update cancelled. ECU programmed with a later version"},
+        {{"--model-code", "5"}, {"--yes"}, "Update cancelled. Unknown ECU"},
+        // No model code: the image is chosen by the version, which names none; nothing is pending.
+        {{"--fault", "unsupported@21AC,always", "--version", "999E"}, {"--yes"}, "Update cancelled. Unknown ECU"},
+        // Without --yes the operator is asked; an input that ends without a yes declines.
+        {{}, {}, "Pre-loaded with K410"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastLine);
+        EcuSimProcess sim(With(kQuickEcu, c.ecu));
+        CliProcess cli(c.cli, sim.SlavePath());
+        EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+        EXPECT_EQ(cli.Lines().back(), c.lastLine);
+        if (c.cli.empty()) EXPECT_THAT(cli.Output(), HasSubstr("\nProceed with programming? [y/N]\n"));
+    }
 }
 
 TEST(CliAgainstEcuSim, BadUsageExitsWith2BeforeTouchingThePort) {
@@ -103,25 +158,6 @@ TEST(CliAgainstEcuSim, SigintMidRunClosesTheLineAndExitsWith1WithTheLastStatusLa
     EXPECT_TRUE(std::regex_match(cli.Lines().back(), std::regex("Writing \\(Base\\) - [0-9]+%"))) << cli.Output();
     // ecu-sim --once ends when the program has closed the line.
     EXPECT_EQ(sim.WaitForExit(), 0);
-}
-
-TEST(CliAgainstEcuSim, TheTraceHoldsTheRunsFrames) {
-    const std::string trace = TempPath("trace.txt");
-    EcuSimProcess sim(kQuickEcu);
-    {
-        CliProcess cli({"--yes", "--trace", trace}, sim.SlavePath());
-        ASSERT_TRUE(cli.WaitForOutput("Connected to Com Port  [  1  ]"));
-        cli.Signal(SIGTERM);
-        EXPECT_EQ(cli.WaitForExit(), 1);
-    }
-    std::istringstream lines(ReadFile(trace));
-    std::vector<std::string> frames;
-    for (std::string line; std::getline(lines, line);)
-        if (line.find(" tx ") != std::string::npos || line.find(" rx ") != std::string::npos) frames.push_back(line);
-    ASSERT_GE(frames.size(), 2u);
-    EXPECT_TRUE(std::regex_match(frames[0], std::regex(" *[0-9]+\\.[0-9]{3}  9600 tx 02 90 92")));
-    EXPECT_TRUE(std::regex_match(frames[1], std::regex(" *[0-9]+\\.[0-9]{3}  9600 rx 06 D0 00 31 32 33 6C")));
-    unlink(trace.c_str());
 }
 
 } // namespace

@@ -31,7 +31,7 @@ public:
     const std::string& Errors() const { return errors_; }
 
 private:
-    static constexpr int kLimitMs = 150'000;
+    static constexpr int kLimitMs = 300'000;
     // Reads what is there within `waitMs`; false once both streams have ended.
     bool Pump(int waitMs);
 
