@@ -111,8 +111,19 @@ TEST(CliAgainstEcuSim, ARunEndedWithoutAnUpdateExitsWith1AndItsLastTextLast) {
         CliProcess cli(c.cli, sim.SlavePath());
         EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
         EXPECT_EQ(cli.Lines().back(), c.lastLine);
-        if (c.cli.empty()) EXPECT_THAT(cli.Output(), HasSubstr("\nProceed with programming? [y/N]\n"));
+        if (c.cli.empty()) {
+            EXPECT_THAT(cli.Output(), HasSubstr("\nProceed with programming? [y/N]\n"));
+        }
     }
+}
+
+TEST(CliAgainstEcuSim, AYesToTheProceedQuestionStartsTheProgramming) {
+    EcuSimProcess sim(kQuickEcu);
+    CliProcess cli({}, sim.SlavePath(), CliProcess::Stdout::Pipe, "Y\n");
+    ASSERT_TRUE(cli.WaitForOutput("Erasing...")) << cli.Output() << cli.Errors();
+    EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410\nProceed with programming? [y/N]\nProceed ->\n"));
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.WaitForExit(), 1);
 }
 
 TEST(CliAgainstEcuSim, BadUsageExitsWith2BeforeTouchingThePort) {

@@ -14,12 +14,19 @@
 
 extern char** environ;
 
-CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind) {
+CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind, const std::string& input) {
     int err[2];
     if (pipe2(err, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (!input.empty()) {
+        char path[] = "/tmp/flash-updater-cli-in-XXXXXX";
+        const int fd = mkstemp(path);
+        inputPath_ = path;
+        if (fd < 0 || write(fd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) return;
+        close(fd);
+    }
+    posix_spawn_file_actions_addopen(&actions, 0, input.empty() ? "/dev/null" : inputPath_.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     int childOut = -1;
     switch (kind) {
@@ -70,6 +77,7 @@ CliProcess::~CliProcess() {
     if (out_ >= 0) close(out_);
     if (err_ >= 0) close(err_);
     if (!filePath_.empty()) unlink(filePath_.c_str());
+    if (!inputPath_.empty()) unlink(inputPath_.c_str());
 }
 
 bool CliProcess::Pump(int waitMs) {

@@ -6,13 +6,15 @@
 #include <vector>
 
 // flash-updater-cli as a child process pointed at one port, its standard output on a pipe, on a
-// terminal of its own or in a file, its standard error on a pipe and its standard input empty.
+// terminal of its own or in a file, its standard error on a pipe, its standard input the given
+// text (or nothing).
 // Every wait has a generous limit that only turns a hang into a failure.
 class CliProcess {
 public:
     enum class Stdout { Pipe, Terminal, File };
 
-    CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind = Stdout::Pipe);
+    CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind = Stdout::Pipe,
+               const std::string& input = "");
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -38,6 +40,6 @@ private:
     pid_t pid_ = -1;
     int out_ = -1;  // pipe or terminal master; -1 for a file
     int err_ = -1;
-    std::string filePath_;
+    std::string filePath_, inputPath_;
     std::string output_, errors_;
 };
