@@ -156,6 +156,9 @@ void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
 }
 
 void CFlashDlg::WithdrawRequestsOf(uint8_t service) {
-    for (int row = 0; row < kRequestRowCount; ++row)
-        if (IsPending(row) && requestTable[static_cast<size_t>(row)].body[1] == service) Withdraw(row);
+    constexpr uint8_t kWriteMemory = 0x3D;  // its row holds a frame only once a tag was sent
+    for (int row = 0; row < kRequestRowCount; ++row) {
+        const uint8_t rowService = row == Row::WriteMemory ? kWriteMemory : requestTable[static_cast<size_t>(row)].body[1];
+        if (IsPending(row) && rowService == service) Withdraw(row);
+    }
 }
