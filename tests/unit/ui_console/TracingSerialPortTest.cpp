@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 
 #include "FakeSerialPort.h"
@@ -21,11 +20,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// The lines without their time stamps.
+// The lines without their time stamps (up to the blank after the milliseconds).
 std::vector<std::string> Untimed(const std::string& text) {
     std::vector<std::string> lines;
-    const std::regex stamp("^ *[0-9]+\\.[0-9]{3} ");
-    for (const std::string& line : Lines(text)) lines.push_back(std::regex_replace(line, stamp, ""));
+    for (const std::string& line : Lines(text)) {
+        const size_t dot = line.find('.');
+        lines.push_back(line[0] == ' ' && dot != std::string::npos ? line.substr(dot + 5) : line);
+    }
     return lines;
 }
 
