@@ -94,6 +94,7 @@ public:
     void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
     void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
     bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
+    bool AnyPending() const;
     void ResetEcu(int32_t byService);
     bool ChangeLineSpeed();
     void OnSessionStarted(const Response& response);
