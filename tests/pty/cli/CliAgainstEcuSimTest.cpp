@@ -16,6 +16,7 @@
 
 #include "CliProcess.h"
 #include "EcuSimProcess.h"
+#include "ecu/RecordRepairs.h"
 
 namespace {
 
@@ -34,6 +35,13 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
 
 std::string TempPath(const char* name) {
     return "/tmp/flash-updater-cli-" + std::to_string(getpid()) + "-" + name;
+}
+
+std::vector<uint8_t> HexBytes(const std::string& hex) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -93,9 +101,22 @@ TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTh
     const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
     ASSERT_FALSE(json.is_discarded());
     EXPECT_TRUE(json["updateFinished"].get<bool>());
-    // The restore brings every configuration record back; only the programming history gains an
-    // entry.
-    for (const auto& record : json["changedRecords"]) EXPECT_EQ(record["record"], "21 69") << record.dump();
+    EXPECT_TRUE(json["violations"].empty()) << json["violations"].dump();
+    // The restore brings every record back, except that the history gains the run's entry and two
+    // records carry the repairs made as they were read.
+    for (const auto& record : json["changedRecords"]) {
+        const std::string name = record["record"];
+        std::vector<uint8_t> repaired = HexBytes(record["atStart"]);
+        if (name == "21 69") continue;
+        if (name == "21 17" && repaired.size() == 14) {
+            RepairRecord17(repaired.data());
+        } else if (name == "21 33" && repaired.size() == 10) {
+            RepairRecord33(repaired.data());
+        } else {
+            ADD_FAILURE() << "not restored: " << record.dump();
+        }
+        EXPECT_EQ(HexBytes(record["now"]), repaired) << record.dump();
+    }
     unlink(report.c_str());
     unlink(trace.c_str());
 }
