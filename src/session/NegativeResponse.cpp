@@ -174,10 +174,7 @@ void CFlashDlg::SkipUnsupportedRead() {
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
     DialogHost& host = platform.host;
     host.ShowMessageBox(Text::UnexpectedNegativeResponse, "", MessageIcon::None, MessageButtons::Ok);
-    char header[256];
-    std::snprintf(header, sizeof header, Text::NegativeResponseLine, response.Byte(2), response.Byte(3),
-                  static_cast<int>(sessionStage));
-    OfferDebugReport(header);
+    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), sessionStage).data());
     host.ShowMessageBox(Text::MayNotBeUpgraded, "", MessageIcon::None, MessageButtons::Ok);
     FinishWithStatus(Text::CanNowExit);
     WithdrawRequestsOf(response.Byte(2));  // the run ends here: the refused request is not sent again
