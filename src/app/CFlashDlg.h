@@ -103,6 +103,7 @@ public:
     bool ChangeLineSpeed();
     void OnSessionStarted(const Response& response);
     void OnEcuResetDone();
+    void OnResponseTimeout();
     void OnStopSessionDone();
     void OnInterfaceAnswer(const Response& response);
     void OnSecurityAccess(const Response& response);
@@ -110,6 +111,7 @@ public:
     void OnWriteMemoryReply(const Response& response);
     void HandleNegativeResponse(const Response& response);
     void SkipUnsupportedRead();
+    void CheckFinalAnswerOverdue();
     void TakeUnexpectedResponsePath(const Response& response);
     void WithdrawRequestsOf(uint8_t service);
     void OfferDebugReport(const char* header);
@@ -162,6 +164,7 @@ public:
     std::atomic<int32_t> stopCommThread{0};
     std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
     std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
+    uint32_t finalAnswerTicks = 0;            // scheduler ticks spent waiting for it
     CommThread commThread;
 
     // Session and image fields

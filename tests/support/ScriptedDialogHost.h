@@ -68,12 +68,12 @@ public:
     void UseTimeSource(std::function<uint64_t()> now);
     // Script: the file the open-file dialog returns (nullopt: the operator cancels).
     void ScriptFileChoice(std::optional<std::string> path);
-    // Script: the answer to every Yes/No box from now on (No until scripted).
-    void ScriptYesNoAnswer(MessageResult answer);
     // Called for every dispatch request, on the thread that asked (the test decides when the
     // dialog's OnDispatch runs). Without a handler requests are only counted.
     void OnDispatchRequest(std::function<void()> handler);
     int DispatchRequests() const;
+    // Script: the answer to every Yes/No box from now on (No until scripted).
+    void ScriptYesNoAnswer(MessageResult answer);
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
