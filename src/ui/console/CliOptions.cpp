@@ -33,6 +33,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
     app.add_option("--trace", options.traceFile, "Write every frame on the wire to FILE, with times and line speed")
         ->check(kWritableFileName)
         ->type_name("FILE");
+    auto* resume = app.add_option("--resume", options.resumeFile,
+                                  "Write back the ECU data saved in this journal (of an interrupted run)")
+                       ->check(CLI::ExistingFile)
+                       ->type_name("FILE");
+    app.add_flag("--no-journal", options.noJournal,
+                 "Program without saving the ECU's data first (an interruption can then lose it)")
+        ->excludes(resume);
+    app.add_flag("--list-journals", options.listJournals,
+                 "Print the saved journals (ECU, time of the run, how far it got) and exit");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

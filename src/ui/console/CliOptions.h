@@ -9,6 +9,9 @@ struct CliOptions {
     std::optional<std::string> debugFile;  // the open-file dialog's answer
     bool listPorts = false;
     std::optional<std::string> traceFile;
+    std::optional<std::string> resumeFile;  // a journal whose saved data the run writes back
+    bool noJournal = false;                 // the run keeps no journal
+    bool listJournals = false;
 };
 
 inline constexpr int kExitFinishedOk = 0;

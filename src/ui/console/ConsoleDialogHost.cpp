@@ -138,9 +138,22 @@ void ConsoleDialogHost::SetWindowTitle(std::string_view title) {
 void ConsoleDialogHost::AddSystemMenuEntry(int, std::string_view) {}
 
 MessageResult ConsoleDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon,
-                                                MessageButtons) {
+                                                MessageButtons buttons) {
+    MessageResult result = MessageResult::Ok;
     loop_.RunOnUiThread([&] {
         const std::string title(caption.empty() ? std::string_view(Text::ApplicationName) : caption);
+        if (buttons == MessageButtons::YesNo) {
+            // A question is never answered Yes for the operator: --yes answers it No.
+            result = MessageResult::No;
+            if (answers_.yes) {
+                output_.PrintLine(title + ": " + std::string(text) + " [No]");
+                return;
+            }
+            output_.PrintLine(title + ": " + std::string(text));
+            const std::optional<std::string> answer = Ask("[y/N]");
+            if (answer && IsYes(*answer)) result = MessageResult::Yes;
+            return;
+        }
         if (answers_.yes) {
             output_.PrintLine(title + ": " + std::string(text) + " [OK]");
             return;
@@ -148,7 +161,7 @@ MessageResult ConsoleDialogHost::ShowMessageBox(std::string_view text, std::stri
         output_.PrintLine(title + ": " + std::string(text));
         Ask("Press Enter for OK.");
     });
-    return MessageResult::Ok;
+    return result;
 }
 
 void ConsoleDialogHost::SetTimer(int timerId, uint32_t periodMs) {

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -9,6 +10,9 @@
 #include <optional>
 
 #include "app/CFlashDlg.h"
+#include "journal/Journal.h"
+#include "journal/JournalDescription.h"
+#include "platform/FolderStorage.h"
 #include "platform/posix/LinuxSerialDevices.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixPortEnumerator.h"
@@ -26,6 +30,18 @@
 int main(int argc, char** argv) {
     CliOptions options;
     if (const std::optional<int> exitCode = ParseCommandLine(argc, argv, options, std::cout, std::cerr)) return *exitCode;
+
+    std::setlocale(LC_TIME, "");  // the debug report's time in the operator's own form
+
+    FolderStorage journalFolder(FolderStorage::DefaultFolder());
+    Journal journal(journalFolder);
+    if (options.listJournals) {
+        const std::vector<JournalListing> listings = journal.List();
+        if (listings.empty()) std::cout << "No journals in " << journalFolder.Folder() << '\n';
+        for (const JournalListing& listing : listings) std::cout << JournalListingLine(listing) << '\n';
+        std::cout << std::flush;
+        return kExitFinishedOk;
+    }
 
     const std::vector<std::string> devices = ListSerialDevices();
     if (options.listPorts) {
@@ -62,5 +78,6 @@ int main(int argc, char** argv) {
     TerminationSignalWatcher signals([&host](int) { host.RequestClose(); });
 
     CFlashDlg dlg(PlatformServices{host, clock, port, ports, system});
+    dlg.journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
     return RunConsoleDialog(dlg, host, output, loop);
 }

@@ -37,12 +37,20 @@ TEST(CliOptions, AcceptsItsOptions) {
     EXPECT_TRUE(all.options.listPorts);
     EXPECT_EQ(all.options.debugFile, "/tmp/report.txt");
     EXPECT_EQ(all.options.traceFile, "/tmp/wire.txt");
+    EXPECT_FALSE(all.options.resumeFile || all.options.noJournal || all.options.listJournals);
+
+    const Parsed journal = Parse({"--resume", "/etc/hostname", "--list-journals"});
+    EXPECT_FALSE(journal.exitCode) << journal.err;
+    EXPECT_EQ(journal.options.resumeFile, "/etc/hostname");
+    EXPECT_TRUE(journal.options.listJournals);
+    EXPECT_TRUE(Parse({"--no-journal"}).options.noJournal);
 }
 
 TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace"})
+    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-journal",
+                               "--list-journals"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -56,7 +64,8 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         {"--trace", "/"},
         {"--trace"},
         {"--yes=maybe"},
-        {"--resume", "journal.json"},    // not offered yet
+        {"--resume", "/nonexistent/run.journal"},
+        {"--resume", "/etc/hostname", "--no-journal"},  // a restore needs this run's journal too
         {"-y"},
     };
     for (const auto& args : cases) {

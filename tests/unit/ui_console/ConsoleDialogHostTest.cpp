@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <thread>
 
 #include "app/ControlIds.h"
@@ -93,6 +94,30 @@ TEST_F(ConsoleHostTest, PromptsTakeTheOperatorsLinesAndGiveUpAtTheEndOfTheInput)
     EXPECT_NE(out_.str().find("User Input Required: Reset ECU First, Then Click OK\nPress Enter for OK.\n"),
               std::string::npos)
         << out_.str();
+}
+
+// A question is answered Yes only by the operator: --yes and the end of the input answer No.
+TEST_F(ConsoleHostTest, QuestionsAreAnsweredYesOnlyByTheOperator) {
+    const struct {
+        bool yes;
+        const char* typed;
+        MessageResult expected;
+    } cases[] = {
+        {true, "y\n", MessageResult::No},
+        {false, "y\n", MessageResult::Yes},
+        {false, "\n", MessageResult::No},
+        {false, "", MessageResult::No},
+    };
+    for (const auto& c : cases) {
+        Start({c.yes, std::nullopt}, c.typed);
+        EXPECT_EQ(host_->ShowMessageBox("Is this that ECU?", "", MessageIcon::Exclamation, MessageButtons::YesNo),
+                  c.expected)
+            << c.yes << " " << c.typed;
+        host_.reset();
+        input_.reset();
+        close(std::exchange(inputFd_, -1));
+    }
+    EXPECT_NE(out_.str().find("Flash Updater: Is this that ECU? [No]\n"), std::string::npos) << out_.str();
 }
 
 TEST_F(ConsoleHostTest, ARequestedCloseEndsAWaitingPrompt) {
