@@ -11,12 +11,12 @@
 
 #include "app/ControlIds.h"
 
-WindowDriver::WindowDriver(SerialPort& port, std::vector<int32_t> listedPorts) {
+WindowDriver::WindowDriver(SerialPort& port, std::vector<int32_t> listedPorts, Clock* clock) {
     // The hunt's state is the program's, not the dialog's: every window here is a new program.
     ConnectState() = 0;
     CandidateIndex() = 0;
     ports_.ports = std::move(listedPorts);
-    dialog_ = std::make_unique<DesktopDialog>(clock_, port, ports_, user_);
+    dialog_ = std::make_unique<DesktopDialog>(clock ? *clock : clock_, port, ports_, user_);
     dialog_->Start();
 }
 

@@ -26,7 +26,8 @@ public:
 // operator sees them.
 class WindowDriver {
 public:
-    WindowDriver(SerialPort& port, std::vector<int32_t> listedPorts);
+    // The dialog's waits go through `clock` when one is given.
+    WindowDriver(SerialPort& port, std::vector<int32_t> listedPorts, Clock* clock = nullptr);
     ~WindowDriver();
 
     CFlashDlg& Dialog() { return dialog_->Dialog(); }
