@@ -106,6 +106,7 @@ TEST(DesktopDialog, TheAboutBoxOpensFromTheWindowMenuEntryWithTheTitleAsItsText)
         if (auto* about = dynamic_cast<CAboutDlg*>(open)) {
             aboutCaption = about->windowTitle();
             aboutText = about->findChild<QLabel*>()->text();
+            SaveScreenshot(*about, "about");
             about->findChild<QPushButton*>()->click();
             return true;
         }

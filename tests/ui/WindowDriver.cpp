@@ -43,10 +43,11 @@ bool WindowDriver::AwaitStatus(const QString& text, int limitMs, bool prefix) {
         limitMs);
 }
 
-void WindowDriver::Screenshot(const std::string& name) {
+void WindowDriver::Screenshot(const std::string& name) { SaveScreenshot(Window(), name); }
+
+void SaveScreenshot(QWidget& widget, const std::string& name) {
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-    const QString path = QStringLiteral(SCREENSHOT_DIR "/qt-%1.png").arg(QString::fromStdString(name));
-    Window().grab().save(path);
+    widget.grab().save(QStringLiteral(SCREENSHOT_DIR "/qt-%1.png").arg(QString::fromStdString(name)));
 }
 
 struct ModalAnswerer::Impl {

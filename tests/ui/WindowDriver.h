@@ -49,6 +49,9 @@ private:
     std::unique_ptr<DesktopDialog> dialog_;
 };
 
+// Writes the widget's picture to <build>/screenshots/qt-<name>.png.
+void SaveScreenshot(QWidget& widget, const std::string& name);
+
 // Answers the modal windows and popups that open while it lives: `answer` gets the one open and
 // closes it, or returns false to leave it. Looked at on a timer of the event loop.
 class ModalAnswerer {

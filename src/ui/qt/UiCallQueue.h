@@ -34,8 +34,8 @@ public:
 private:
     struct Waiting {
         std::function<void()> posted;           // Post: owned here
-        const std::function<void()>* called;    // Call: owned by the waiting caller
-        bool* done;
+        const std::function<void()>* called = nullptr;  // Call: owned by the waiting caller
+        bool* done = nullptr;
     };
     void Enqueue(Waiting item);
     // Runs what is waiting now; false when nothing was.
