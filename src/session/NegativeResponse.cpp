@@ -60,6 +60,8 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         SetStatusText(Text::ConditionsNotCorrect);
         Withdraw(Row::WriteMemory);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
+        // With nothing else to send the run stops here, and a window that ends with the run ends.
+        if (!AnyPending()) runEnded = 1;
         break;
     case 0x31:
         if (refused == kReadLocal) {

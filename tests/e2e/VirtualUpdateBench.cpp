@@ -13,6 +13,7 @@ VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t
     const int32_t highest = adapterPorts.empty() ? 1 : *adapterPorts.rbegin();
     for (int32_t port = 1; port <= highest; ++port) bench.ports.ports.push_back(port);
     bench.clock.OnSleep([this](uint64_t untilMs) { FireTimersUntil(untilMs); });
+    bench.host.OnDispatchRequest([this] { dispatchRequested_ = true; });
     bench.host.OnMessageBox([this](const ScriptedDialogHost::MessageBoxCall& box) {
         if (box.text == Text::ResetEcuFirst) simulator.PowerCycle(bench.clock.NowMs() * 1000);
     });
@@ -47,6 +48,11 @@ void VirtualUpdateBench::RunFor(uint64_t ms) {
 
 // One event, the earliest of the next timer tick and the next thing the simulator does.
 bool VirtualUpdateBench::Step(uint64_t limitMs) {
+    if (dispatchRequested_) {
+        dispatchRequested_ = false;
+        if (dispatchOnResponse) dlg().OnDispatch();
+        return true;
+    }
     const uint64_t now = bench.clock.NowMs();
     const std::optional<TestBench::DueTimer> timer = bench.NextTimer();
     std::optional<uint64_t> simMs;
@@ -67,6 +73,7 @@ bool VirtualUpdateBench::Step(uint64_t limitMs) {
 // What the receive thread would do with the bytes: read them in chunks of its buffer's size.
 void VirtualUpdateBench::Deliver(const std::vector<uint8_t>& bytes) {
     if (!line.ConnectedToAdapter()) return;
+    answerLineUs_ += bytes.size() * 10'000'000ull / line.Baud();
     constexpr size_t kChunk = 256;
     for (size_t at = 0; at < bytes.size(); at += kChunk)
         dlg().AssembleResponse(bytes.data() + at, static_cast<uint32_t>(std::min(kChunk, bytes.size() - at)));

@@ -26,6 +26,9 @@ public:
     // The operator: presses "Proceed ->" as soon as it is enabled, and resets the ECU (switches
     // it off and on) when asked to.
     bool pressProceed = true;
+    // The window runs the scheduler's send step as soon as a response was handled (as every
+    // front end does); off, requests go out on scheduler ticks only.
+    bool dispatchOnResponse = true;
 
     // Opens the dialog (its initialisation starts the hunt for the adapter).
     void Start();
@@ -35,6 +38,9 @@ public:
     bool RunToEnd(uint64_t maxMs = 20 * 60 * 1000);
     void RunFor(uint64_t ms);
 
+    // Line time of the answers handed to the program (10 bits per byte at the speed in force).
+    uint64_t AnswerLineUs() const { return answerLineUs_; }
+
     std::vector<std::string> StatusTexts() const { return bench.host.StatusHistory(); }
     // The frames the program wrote whose payload starts with these bytes.
     std::vector<SimulatedLine::WireFrame> FramesStartingWith(const std::vector<uint8_t>& payload) const;
@@ -43,4 +49,7 @@ private:
     bool Step(uint64_t limitMs);
     void Deliver(const std::vector<uint8_t>& bytes);
     void FireTimersUntil(uint64_t untilMs);
+
+    uint64_t answerLineUs_ = 0;
+    bool dispatchRequested_ = false;
 };
