@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -174,6 +175,28 @@ TEST(DesktopDialog, AMessageBoxFromTheReceiveThreadWhileClosingIsShownAndTheClos
     EXPECT_EQ(boxCaption, QStringLiteral("Error"));
     EXPECT_FALSE(ui.Window().isVisible());
     EXPECT_FALSE(ui.Dialog().commThread.Exists());
+}
+
+TEST(DesktopDialog, TheDialogsTimersDoNotTickInAMessageBoxServedWhileWaitingForTheThread) {
+    FakeSerialPort port;
+    WindowDriver ui(port, {1});  // the first connection tick would open port 1
+    const auto start = std::chrono::steady_clock::now();
+    ModalAnswerer answerer([&](QWidget* open) {
+        auto* box = qobject_cast<QMessageBox*>(open);
+        if (!box || std::chrono::steady_clock::now() - start < std::chrono::milliseconds(700)) return false;
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    std::atomic<bool> ended{false};
+    std::thread other([&] {
+        ui.Host().ShowMessageBox("Comm Thread Error", "Error", MessageIcon::Error, MessageButtons::Ok);
+        ended = true;
+        ui.Host().WakeWaitingUiThread();
+    });
+    ui.Host().WaitServingCalls([&] { return ended.load(); });
+    other.join();
+    EXPECT_EQ(answerer.Answered(), 1);
+    EXPECT_TRUE(port.OpenAttempts().empty()) << "no connection tick ran inside the box";
 }
 
 TEST(DesktopDialog, CallsFromAnotherThreadReachTheWindowBeforeTheyReturn) {

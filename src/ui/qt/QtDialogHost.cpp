@@ -93,7 +93,9 @@ void QtDialogHost::SetTimer(int timerId, uint32_t periodMs) {
         std::unique_ptr<QTimer>& timer = timers_[timerId];
         if (!timer) {
             timer = std::make_unique<QTimer>();
-            QObject::connect(timer.get(), &QTimer::timeout, window_, [this, timerId] { dlg_->OnTimer(timerId); });
+            QObject::connect(timer.get(), &QTimer::timeout, window_, [this, timerId] {
+                if (servingDepth_ == 0) dlg_->OnTimer(timerId);
+            });
         }
         timer->start(static_cast<int>(periodMs));
     });
@@ -130,7 +132,13 @@ void QtDialogHost::RunAboutBox(std::string_view text) {
     });
 }
 
-void QtDialogHost::WaitServingCalls(const std::function<bool()>& finished) { window_->Calls().ServeUntil(finished); }
+// A message box served here runs an event loop of its own; the dialog's timers must not tick in
+// it, or a tick could start another wait for the thread that is waiting for this box.
+void QtDialogHost::WaitServingCalls(const std::function<bool()>& finished) {
+    ++servingDepth_;
+    window_->Calls().ServeUntil(finished);
+    --servingDepth_;
+}
 
 void QtDialogHost::WakeWaitingUiThread() { window_->Calls().Wake(); }
 

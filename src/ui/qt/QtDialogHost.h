@@ -46,4 +46,5 @@ private:
     FlashDialogWindow* window_ = nullptr;
     CFlashDlg* dlg_ = nullptr;
     std::map<int, std::unique_ptr<QTimer>> timers_;
+    int servingDepth_ = 0;  // WaitServingCalls in progress on the window's thread
 };
