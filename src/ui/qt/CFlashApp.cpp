@@ -1,5 +1,7 @@
 #include "ui/qt/CFlashApp.h"
 
+#include "journal/Journal.h"
+#include "platform/FolderStorage.h"
 #include "platform/posix/LinuxSerialDevices.h"
 #include "platform/posix/PosixPortEnumerator.h"
 #include "platform/posix/PosixSerialPort.h"
@@ -14,7 +16,10 @@ bool CFlashApp::InitInstance() {
     PosixPortEnumerator ports(devices.size());
     WallClock clock;
     LoginUser user;
+    FolderStorage journalFolder(FolderStorage::DefaultFolder());
+    Journal journal(journalFolder);
     DesktopDialog dialog(clock, port, ports, user);
+    dialog.Dialog().journalSettings.journal = &journal;
     dialog.RunModal();
     return false;
 }

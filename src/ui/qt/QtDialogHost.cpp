@@ -79,13 +79,22 @@ void QtDialogHost::AddSystemMenuEntry(int commandId, std::string_view text) {
 }
 
 MessageResult QtDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                           MessageButtons) {
+                                           MessageButtons buttons) {
+    MessageResult result = MessageResult::Ok;
     OnUiThread([&] {
         const QString title = caption.empty() ? QString::fromLatin1(Text::ApplicationName) : FromCore(caption);
+        if (buttons == MessageButtons::YesNo) {
+            // No is the default: Enter or closing the box never answers Yes.
+            QMessageBox box(ToQtIcon(icon), title, FromCore(text), QMessageBox::Yes | QMessageBox::No, window_);
+            box.setDefaultButton(QMessageBox::No);
+            box.setEscapeButton(QMessageBox::No);
+            result = box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
+            return;
+        }
         QMessageBox box(ToQtIcon(icon), title, FromCore(text), QMessageBox::Ok, window_);
         box.exec();
     });
-    return MessageResult::Ok;
+    return result;
 }
 
 void QtDialogHost::SetTimer(int timerId, uint32_t periodMs) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -52,9 +53,16 @@ CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, 
     }
     posix_spawn_file_actions_adddup2(&actions, childOut, 1);
 
-    std::vector<std::string> environment = {"FLASH_UPDATER_PORTS=" + ports};
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("FLASH_UPDATER_PORTS=", 0) != 0) environment.emplace_back(*e);
+    // Journals go into a folder of this process's own, never into the user's.
+    char state[] = "/tmp/flash-updater-cli-state-XXXXXX";
+    if (mkdtemp(state) == nullptr) return;
+    statePath_ = state;
+    std::vector<std::string> environment = {"FLASH_UPDATER_PORTS=" + ports, "XDG_STATE_HOME=" + statePath_};
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("FLASH_UPDATER_PORTS=", 0) != 0 && entry.rfind("XDG_STATE_HOME=", 0) != 0)
+            environment.push_back(entry);
+    }
     std::vector<char*> envp;
     for (auto& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -78,6 +86,10 @@ CliProcess::~CliProcess() {
     if (err_ >= 0) close(err_);
     if (!filePath_.empty()) unlink(filePath_.c_str());
     if (!inputPath_.empty()) unlink(inputPath_.c_str());
+    if (!statePath_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(statePath_, ignored);
+    }
 }
 
 bool CliProcess::Pump(int waitMs) {

@@ -40,6 +40,6 @@ private:
     pid_t pid_ = -1;
     int out_ = -1;  // pipe or terminal master; -1 for a file
     int err_ = -1;
-    std::string filePath_, inputPath_;
+    std::string filePath_, inputPath_, statePath_;
     std::string output_, errors_;
 };
