@@ -101,7 +101,7 @@ public:
     }
 
 private:
-    WallClock clock_;
+    PosixClock clock_;
     std::mutex mutex_;
     uint32_t sleeping_ = 0;
     int cut_ = 0;

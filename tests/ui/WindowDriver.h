@@ -10,11 +10,11 @@
 #include "app/Texts.h"
 #include "link/ConnectionSequence.h"
 #include "platform/PortEnumerator.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixSystemInfo.h"
 #include "ui/qt/DesktopDialog.h"
 #include "ui/qt/FlashDialogWindow.h"
-#include "ui/qt/LoginUser.h"
 #include "ui/qt/QtDialogHost.h"
-#include "ui/qt/WallClock.h"
 
 class ListedPorts : public PortEnumerator {
 public:
@@ -44,8 +44,8 @@ public:
 
 private:
     ListedPorts ports_;
-    WallClock clock_;
-    LoginUser user_;
+    PosixClock clock_;
+    PosixSystemInfo user_;
     std::unique_ptr<DesktopDialog> dialog_;
 };
 
