@@ -142,6 +142,14 @@ void QtDialogHost::WaitServingCalls(const std::function<bool()>& finished) {
 
 void QtDialogHost::WakeWaitingUiThread() { window_->Calls().Wake(); }
 
+// The next request goes out on the window thread's next turn, not at the next tick; not while
+// that thread waits for the receive thread to end.
+void QtDialogHost::RequestDispatch() {
+    window_->Calls().Post([this] {
+        if (servingDepth_ == 0) dlg_->OnDispatch();
+    });
+}
+
 std::vector<int> QtDialogHost::ActiveTimers() const {
     std::vector<int> ids;
     for (const auto& [id, timer] : timers_)
