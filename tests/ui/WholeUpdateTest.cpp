@@ -68,6 +68,7 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
     EXPECT_FALSE(ui.Visible(ControlId::BusyIndicator));
     ui.Screenshot("finished");
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(ui.JournalFiles().size(), 1u) << "the run's journal, kept after it finished";
 
     QTest::keyClick(&ui.Window(), Qt::Key_Escape);
     EXPECT_FALSE(device.IsOpen());

@@ -1,5 +1,7 @@
 #include "ui/qt/CFlashApp.h"
 
+#include "journal/Journal.h"
+#include "platform/FolderStorage.h"
 #include "platform/posix/LinuxSerialDevices.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixPortEnumerator.h"
@@ -14,7 +16,11 @@ bool CFlashApp::InitInstance() {
     PosixPortEnumerator ports(devices.size());
     PosixClock clock;
     PosixSystemInfo user;
+    FolderStorage storage(FolderStorage::DefaultFolder());
+    Journal journal(storage);
     DesktopDialog dialog(clock, port, ports, user);
+    // Without a state folder the runs keep no journal; the run itself says so before it erases.
+    if (!storage.Folder().empty()) dialog.Dialog().journalSettings.journal = &journal;
     dialog.RunModal();
     return false;
 }
