@@ -83,16 +83,13 @@ MessageResult QtDialogHost::ShowMessageBox(std::string_view text, std::string_vi
     MessageResult result = MessageResult::Ok;
     OnUiThread([&] {
         const QString title = caption.empty() ? QString::fromLatin1(Text::ApplicationName) : FromCore(caption);
-        if (buttons == MessageButtons::YesNo) {
-            // No is the default: Enter or closing the box never answers Yes.
-            QMessageBox box(ToQtIcon(icon), title, FromCore(text), QMessageBox::Yes | QMessageBox::No, window_);
-            box.setDefaultButton(QMessageBox::No);
-            box.setEscapeButton(QMessageBox::No);
-            result = box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
-            return;
-        }
-        QMessageBox box(ToQtIcon(icon), title, FromCore(text), QMessageBox::Ok, window_);
-        box.exec();
+        const bool question = buttons == MessageButtons::YesNo;
+        QMessageBox box(ToQtIcon(icon), title, FromCore(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                        window_);
+        if (question) box.setDefaultButton(QMessageBox::No);  // Enter alone never answers Yes
+        const int answer = box.exec();
+        // A question closed without an answer (Escape) is answered No.
+        if (question) result = answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
     });
     return result;
 }
@@ -150,6 +147,14 @@ void QtDialogHost::WaitServingCalls(const std::function<bool()>& finished) {
 }
 
 void QtDialogHost::WakeWaitingUiThread() { window_->Calls().Wake(); }
+
+// The next request goes out on the window's next turn, not at the next tick; like a tick, not
+// while the window waits for the receive thread.
+void QtDialogHost::RequestDispatch() {
+    window_->Calls().Post([this] {
+        if (servingDepth_ == 0 && dlg_ != nullptr) dlg_->OnDispatch();
+    });
+}
 
 std::vector<int> QtDialogHost::ActiveTimers() const {
     std::vector<int> ids;
