@@ -41,6 +41,12 @@ bool ApplyLineSettings(HANDLE port, DCB& settings, uint32_t baud) {
     return SetCommState(port, &settings);
 }
 
+bool PortAnswers(HANDLE port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(port, &errors, &status);
+}
+
 } // namespace
 
 Win32SerialPort::~Win32SerialPort() {
@@ -131,7 +137,9 @@ SerialPort::WaitResult Win32SerialPort::WaitForInput() {
             return WaitResult::Interrupted;
         }
         if (!GetOverlappedResult(use.get(), &readerOverlapped_, &transferred, FALSE)) {
-            lineLost_ = true;
+            // A purge ends the wait with an abort on some drivers; only a port that no longer
+            // reports its status has lost its device.
+            if (!PortAnswers(use.get())) lineLost_ = true;
             continue;
         }
         if (events & EV_RXCHAR) return WaitResult::DataAvailable;
