@@ -34,7 +34,7 @@ bool CFlashDlg::OnInitDialog() {
     }
 
     ConfigureProgress();
-    sessionStage = 0;
+    SetSessionStage(0);
     InitSessionData();
     ResetSession();
     return true;

@@ -17,6 +17,7 @@
 
 class Clock;
 class DialogHost;
+class Response;
 class PortEnumerator;
 class SerialPort;
 class SystemInfo;
@@ -85,6 +86,39 @@ public:
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.
     bool RunEnded() const;
+    // The one place the stage changes.
+    void SetSessionStage(int32_t stage);
+    void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
+    void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
+    bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
+    void ResetEcu(int32_t byService);
+    bool ChangeLineSpeed();
+    void OnSessionStarted(const Response& response);
+    void OnEcuResetDone();
+    void OnStopSessionDone();
+    void OnInterfaceAnswer(const Response& response);
+    void OnSecurityAccess(const Response& response);
+    void OnRoutineStarted(const Response& response);
+    void OnWriteMemoryReply(const Response& response);
+    void HandleNegativeResponse(const Response& response);
+    void SkipUnsupportedRead();
+    void TakeUnexpectedResponsePath(const Response& response);
+    void WithdrawRequestsOf(uint8_t service);
+    void OfferDebugReport(const char* header);
+
+    // ---- Identification, snapshot, history, checksums (ecu/) ----
+    void OnDateReply(const Response& response);
+    void OnTimeReply(const Response& response);
+    void OnVersionReply(const Response& response);
+    void ApplyModelPolicy(const Response& response);
+    void SelectImageForEcu();
+    void OnSnapshotReadReply(const Response& response);
+    void OnWriteReply(const Response& response);
+    void ScheduleNextRestoreWrite();
+    void SkipRestoreWrite();
+    void AddProgrammingHistoryEntry();
+    void OnHistoryWriteReply();
+    void OnChecksumReply(const Response& response);
 
     // ---- Data ----
     // Port list
@@ -143,6 +177,7 @@ public:
     EcuIdentification ecuIdentification{};
     EcuDataSnapshot ecuDataSnapshot{};
     std::array<int32_t, kSavedMarkCount> savedMarks{};
+    std::array<char, 4> historyVersion{};  // version text of the new programming-history entry
 
     // Controls owned by the model (the rest live in the window)
     CTqBusyProgressCtrl busyIndicator{10, 0};

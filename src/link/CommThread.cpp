@@ -20,7 +20,8 @@ bool CommThread::Start(DialogHost& host, std::function<void()> body) {
 }
 
 void CommThread::Join(DialogHost& host) {
-    if (!handle_.joinable()) return;
+    // The thread never waits for its own end: only the user-interface thread joins it.
+    if (!handle_.joinable() || handle_.get_id() == std::this_thread::get_id()) return;
     host.WaitServingCalls([this] { return ended_.load(); });
     handle_.join();
 }

@@ -36,7 +36,13 @@ void CFlashDlg::ClosePort() {
 }
 
 void CFlashDlg::StopLink() {
-    platform.host.KillTimer(TimerId::Scheduler);
-    platform.host.KillTimer(TimerId::Connection);
+    const auto stopTimers = [this] {
+        platform.host.KillTimer(TimerId::Scheduler);
+        platform.host.KillTimer(TimerId::Connection);
+    };
+    stopTimers();
     ClosePort();
+    // The receive thread may have restarted them while it finished (an operator reset answered
+    // as the window closed); now that it has ended nothing can.
+    stopTimers();
 }

@@ -14,24 +14,25 @@ bool TestBench::FireTimer(int timerId) {
     return true;
 }
 
+std::optional<TestBench::DueTimer> TestBench::NextTimer() const {
+    std::optional<DueTimer> next;
+    for (const auto& [id, arm] : host.ActiveTimerArms()) {
+        uint64_t from = arm.armedAtMs;
+        if (auto it = lastFiredMs_.find(id); it != lastFiredMs_.end() && it->second >= from) from = it->second;
+        const uint64_t due = from + arm.periodMs;
+        if (!next || due < next->dueMs) next = DueTimer{id, due};
+    }
+    return next;
+}
+
 void TestBench::RunFor(uint64_t ms, const std::function<void(int timerId)>& afterTick) {
     const uint64_t end = clock.NowMs() + ms;
     for (;;) {
-        int nextId = -1;
-        uint64_t nextDue = end + 1;
-        for (const auto& [id, arm] : host.ActiveTimerArms()) {
-            uint64_t from = arm.armedAtMs;
-            if (auto it = lastFiredMs_.find(id); it != lastFiredMs_.end() && it->second >= from) from = it->second;
-            const uint64_t due = from + arm.periodMs;
-            if (due < nextDue) {
-                nextDue = due;
-                nextId = id;
-            }
-        }
-        if (nextId < 0) break;
-        clock.AdvanceTo(nextDue);
-        FireTimer(nextId);
-        if (afterTick) afterTick(nextId);
+        const std::optional<DueTimer> next = NextTimer();
+        if (!next || next->dueMs > end) break;
+        clock.AdvanceTo(next->dueMs);
+        FireTimer(next->id);
+        if (afterTick) afterTick(next->id);
     }
     clock.AdvanceTo(end);
 }

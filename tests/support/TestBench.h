@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,12 @@ struct TestBench {
     // Moves virtual time on by `ms`, firing every running timer at its period on the way and
     // calling `afterTick` with the timer's id after each tick.
     void RunFor(uint64_t ms, const std::function<void(int timerId)>& afterTick = {});
+    // The running timer due next and when, if any timer runs.
+    struct DueTimer {
+        int id;
+        uint64_t dueMs;
+    };
+    std::optional<DueTimer> NextTimer() const;
 
 private:
     std::map<int, uint64_t> lastFiredMs_;

@@ -6,7 +6,9 @@ bool VirtualClock::Sleep(uint32_t ms) {
         std::lock_guard lock(mutex_);
         sleeps_.push_back(ms);
     }
-    nowMs_ += ms;
+    const uint64_t until = nowMs_ + ms;
+    if (sleepHook_) sleepHook_(until);
+    AdvanceTo(until);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +21,9 @@ public:
     void AdvanceTo(uint64_t ms);
     void SetLocalTime(const std::tm& time, bool available = true);
     std::vector<uint32_t> Sleeps() const;
+    // Called by each Sleep with the time it sleeps until, before the clock is there: what else
+    // happens meanwhile (timer ticks on the other thread) runs in it.
+    void OnSleep(std::function<void(uint64_t untilMs)> hook) { sleepHook_ = std::move(hook); }
 
 private:
     std::atomic<uint64_t> nowMs_{0};
@@ -28,4 +32,5 @@ private:
     std::tm localTime_{};
     bool localTimeAvailable_ = true;
     std::vector<uint32_t> sleeps_;
+    std::function<void(uint64_t)> sleepHook_;
 };

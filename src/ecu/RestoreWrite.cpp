@@ -1,0 +1,74 @@
+#include "app/CFlashDlg.h"
+#include "app/Texts.h"
+#include "ecu/SnapshotRecords.h"
+#include "link/RequestTable.h"
+#include "session/Response.h"
+
+namespace {
+
+constexpr int kRowWrite24 = 108;
+
+} // namespace
+
+// Writes back the next record that was read completely; when none is left the upper area is next.
+void CFlashDlg::ScheduleNextRestoreWrite() {
+    for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row) {
+        if (row == Row::WriteHistory) continue;
+        const SnapshotRecord* record = RecordForWriteRow(row);
+        if (record == nullptr || record->markIndex < 0) continue;
+        int32_t& mark = savedMarks[static_cast<size_t>(record->markIndex)];
+        if (mark != 1) continue;
+        mark = 0;
+        MakePending(row);
+        return;
+    }
+    MakePending(Row::Routine09);
+    SetSessionStage(5);
+}
+
+void CFlashDlg::SkipRestoreWrite() {
+    for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row) {
+        if (row == Row::WriteHistory || !IsPending(row)) continue;
+        Withdraw(row);
+        // A block record left in the middle must not leave the next one starting mid-way.
+        if (const SnapshotRecord* record = RecordForWriteRow(row); record != nullptr && record->blockCount != 0)
+            blockIndex = 0;
+        return;
+    }
+}
+
+// The ECU took one write of the restore pass.
+void CFlashDlg::OnWriteReply(const Response& response) {
+    const uint8_t id = response.Parameter();
+    // The write this answers: the pending one of this identifier (sub-identifier rows in row order).
+    const SnapshotRecord* record = nullptr;
+    for (int row = Row::FirstWrite; row <= Row::LastWrite && record == nullptr; ++row) {
+        if (row == Row::WriteHistory || !IsPending(row) || requestTable[static_cast<size_t>(row)].body[2] != id)
+            continue;
+        record = RecordForWriteRow(row);
+    }
+    if (record == nullptr) return;  // an answer to nothing asked
+
+    if (record->blockCount != 0) {
+        int next = blockIndex + 1;
+        if (id == 0x39 && next == 64) next = 128;  // blocks 64 to 127 do not exist
+        const int lastBlockCount = record->blockCount;
+        if (next < lastBlockCount) {
+            blockIndex = static_cast<uint8_t>(next);
+            return;  // the row stays pending for the next block
+        }
+        Withdraw(record->writeRow);
+        blockIndex = 0;
+        if (record->writeRow == kRowWrite24) {
+            MakePending(Row::Routine0F);  // the routine's answer continues the pass
+            return;
+        }
+        ScheduleNextRestoreWrite();
+        return;
+    }
+
+    Withdraw(record->writeRow);
+    if (id == 0x12) SetStatusText(Text::WritingEcuData);
+    if (id == 0x17 || id == 0x23) blockIndex = 0;  // ready for the block records that follow them
+    ScheduleNextRestoreWrite();
+}

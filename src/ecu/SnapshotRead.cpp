@@ -1,0 +1,84 @@
+#include <cstring>
+
+#include "app/CFlashDlg.h"
+#include "app/Texts.h"
+#include "ecu/ReadChain.h"
+#include "ecu/RecordRepairs.h"
+#include "ecu/SnapshotRecords.h"
+#include "link/RequestTable.h"
+#include "session/Response.h"
+
+namespace {
+
+constexpr uint8_t kIdentificationService = 0x1A;
+constexpr uint8_t kLocalService = 0x21;
+constexpr int kFirstIdentificationRow = 4;
+constexpr int kRowB100 = 83;
+constexpr int kRowBA = 85;
+constexpr int kRowBD00 = 86;
+constexpr int kRowBE = 47;
+constexpr int kLastSteppedRow = 72;
+
+// Stores of the chain up to 21 85 step the busy indicator, but for the sub-identifier reads of
+// 21 1E, 21 1F and 21 7C.
+bool StepsIndicator(int readRow) {
+    return readRow >= kFirstIdentificationRow && readRow <= kLastSteppedRow && readRow != kRowBE && readRow != 35 &&
+           readRow != 36 && readRow != 37 && readRow != 70;
+}
+
+} // namespace
+
+// A reply to one of the snapshot's reads: stored into its record, and the next read asked for.
+void CFlashDlg::OnSnapshotReadReply(const Response& response) {
+    const uint8_t service = response.Service() == 0x5A ? kIdentificationService : kLocalService;
+    const uint8_t id = response.Parameter();
+
+    // The record this reply answers: the one whose read of this identifier is pending.
+    const SnapshotRecord* record = nullptr;
+    for (const SnapshotRecord& r : SnapshotRecords()) {
+        const uint8_t* read = requestTable[static_cast<size_t>(r.readRow)].body;
+        if (read[1] == service && read[2] == id && IsPending(r.readRow)) {
+            record = &r;
+            break;
+        }
+    }
+    if (record == nullptr) {
+        // A reply to 21 B8 or 21 B1 when none of their reads is pending moves the chain on.
+        if (service == kLocalService && id == 0xB8) MakePending(kRowB100);
+        if (service == kLocalService && id == 0xB1) MakePending(kRowBA);
+        return;  // an answer to nothing asked
+    }
+    if (record->readRow == kRowBD00 && response.Data(1) != 0) return;  // not the 00 record: asked again
+
+    uint8_t* field = FieldOf(ecuDataSnapshot, *record);
+    const size_t replyStart = 3u + record->replyOffset;
+    const uint8_t* data = response.Bytes(replyStart, record->width);
+    if (data == nullptr) return;  // shorter than the record: asked again
+
+    if (record->blockCount != 0) {
+        const uint8_t block = blockIndex;
+        // Where the reply echoes the block number, an answer to another block is not stored.
+        if (record->replyOffset == 1 && response.Data(1) != block) return;
+        const size_t at = size_t{block} * record->width;
+        if (block >= record->blockCount || at + record->width > record->fieldSize) return;
+        std::memcpy(field + at, data, record->width);
+        StepBusyIndicator();
+        int next = block + 1;
+        if (id == 0x39 && next == 64) next = 128;  // blocks 64 to 127 do not exist
+        if (next < record->blockCount) {
+            blockIndex = static_cast<uint8_t>(next);
+            return;  // the read stays pending for the next block
+        }
+        blockIndex = 0;
+    } else {
+        std::memcpy(field, data, record->width);
+        if (id == 0x17 && service == kLocalService) RepairRecord17(field);
+        if (id == 0x33 && service == kLocalService) RepairRecord33(field);
+        if (record->readRow == kFirstIdentificationRow) SetStatusText(Text::ReadingEcuData);
+        if (StepsIndicator(record->readRow)) StepBusyIndicator();
+    }
+
+    Withdraw(record->readRow);
+    if (record->markIndex >= 0) savedMarks[static_cast<size_t>(record->markIndex)] = 1;
+    MakePending(NextInReadChain(record->readRow));
+}

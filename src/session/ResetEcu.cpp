@@ -1,0 +1,47 @@
+#include "app/CFlashDlg.h"
+#include "app/Texts.h"
+#include "link/RequestTable.h"
+#include "platform/Clock.h"
+#include "platform/DialogHost.h"
+#include "session/Response.h"
+
+namespace {
+
+constexpr uint32_t kBootMs = 3300;  // the ECU restarting after a reset
+
+} // namespace
+
+void CFlashDlg::ResetEcu(int32_t byService) {
+    SetStatusText(Text::ResettingEcu);
+    if (byService == 1) {
+        MakePending(Row::EcuReset);  // the stage moves on with the adapter's answer after the reset
+        return;
+    }
+    platform.host.ShowMessageBox(Text::ResetEcuFirst, Text::UserInputRequired, MessageIcon::Exclamation,
+                                 MessageButtons::Ok);
+    // The window closed while the box was open: the link is stopping, nothing starts again.
+    if (stopCommThread != 0) return;
+    ResetSession();
+    const int32_t stage = sessionStage;
+    SetSessionStage(stage <= 1 ? 2 : stage < 6 ? stage + 1 : 6);
+}
+
+void CFlashDlg::OnEcuResetDone() {
+    Withdraw(Row::EcuReset);
+    SetLineSpeed(0);
+    if (!platform.clock.Sleep(kBootMs)) return;
+    MakePending(Row::InterfaceVersion);
+}
+
+void CFlashDlg::OnInterfaceAnswer(const Response& response) {
+    Withdraw(Row::InterfaceVersion);
+    dongleVersion = 100 * (response.Byte(3) & 0x0F) + 10 * (response.Byte(4) & 0x0F) + (response.Byte(5) & 0x0F);
+    // After a reset the adapter's answer moves the run on to its next stage, which starts, as
+    // after the operator's reset, with the identification. (Out of stages 2 to 4 a reset by
+    // service comes only on refusals; the model code request keeps such a run from stalling.)
+    const int32_t stage = sessionStage;
+    if (stage >= 1 && stage <= 5) {
+        MakePending(Row::ModelCode);
+        SetSessionStage(stage + 1);
+    }
+}

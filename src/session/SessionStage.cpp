@@ -1,0 +1,3 @@
+#include "app/CFlashDlg.h"
+
+void CFlashDlg::SetSessionStage(int32_t stage) { sessionStage = stage; }

@@ -1,0 +1,165 @@
+// The refusals that steer a run, one rule at a time.
+#include <gmock/gmock.h>
+
+#include "SessionTest.h"
+#include "app/Texts.h"
+#include "link/RequestTable.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using NegativeResponse = SessionTest;
+
+TEST_F(NegativeResponse, AWrongLevel5KeyIsTriedOnceWithTheSecondVariant) {
+    dlg.MakePending(Row::KeyLevel5);
+    Answer({0x7F, 0x27, 0x35});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel5));
+    EXPECT_EQ(dlg.secondKeyTried, 1);
+
+    dlg.Withdraw(Row::SeedLevel5);
+    dlg.MakePending(Row::KeyLevel5);
+    Answer({0x7F, 0x27, 0x35});
+    EXPECT_EQ(host.StatusText(), Text::InvalidKey);
+    EXPECT_TRUE(PendingRows().empty());
+
+    dlg.ResetSession();  // a new run tries the second variant again
+    dlg.MakePending(Row::KeyLevel5);
+    Answer({0x7F, 0x27, 0x35});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel5));
+}
+
+TEST_F(NegativeResponse, AWrongLevel7KeyEndsTheRun) {
+    dlg.MakePending(Row::KeyLevel7);
+    Answer({0x7F, 0x27, 0x35});
+    EXPECT_EQ(host.StatusText(), Text::InvalidKey);
+    EXPECT_TRUE(PendingRows().empty());
+}
+
+TEST_F(NegativeResponse, UnsupportedReadsAreSkippedInTheirOwnOrder) {
+    const struct {
+        int refusedRow;
+        uint8_t service, code;
+        int next;
+    } cases[] = {
+        {52, 0x21, 0x11, 54},  // 21 3A is followed by 21 61 here, not by 21 65
+        {55, 0x21, 0x12, 56},
+        {26, 0x1A, 0x12, 28},
+        {47, 0x21, 0x12, Row::Routine09},
+        {82, 0x21, 0x31, 83},  // B8 20 out of range is skipped too
+        {81, 0x21, 0x31, 82},
+    };
+    for (const auto& c : cases) {
+        dlg.ResetSession();
+        dlg.MakePending(c.refusedRow);
+        Answer({0x7F, c.service, c.code});
+        EXPECT_THAT(PendingRows(), ElementsAre(c.next)) << "row " << c.refusedRow;
+    }
+}
+
+TEST_F(NegativeResponse, ASkippedBlockRecordLeavesTheBlockCounterAtTheStart) {
+    dlg.MakePending(32);  // 21 1A nn, in its 8th block
+    dlg.blockIndex = 7;
+    Answer({0x7F, 0x21, 0x12});
+    EXPECT_EQ(dlg.blockIndex, 0);
+    EXPECT_THAT(PendingRows(), ElementsAre(33));
+}
+
+TEST_F(NegativeResponse, WithoutRoutine09TheImageIsChosenInStage0AndLevel7FollowsLater) {
+    dlg.softwareVersionNumber = 477;
+    dlg.MakePending(Row::Routine09);
+    Answer({0x7F, 0x31, 0x12});
+    EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
+    EXPECT_EQ(dlg.resetByService, 0);
+
+    dlg.SetSessionStage(5);
+    dlg.MakePending(Row::Routine09);
+    Answer({0x7F, 0x31, 0x12});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel7));
+}
+
+TEST_F(NegativeResponse, AnEcuWithoutTheModelCodeCountsAsOlder) {
+    dlg.modelCode = 9;
+    dlg.MakePending(Row::ModelCode);
+    Answer({0x7F, 0x21, 0x11});
+    EXPECT_EQ(dlg.modelCode, 0);
+    EXPECT_EQ(dlg.modelKnown, 0);
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel5));
+}
+
+TEST_F(NegativeResponse, AReadOutOfRangeEndsTheIdentificationWithAManualReset) {
+    dlg.softwareVersionNumber = 477;
+    dlg.resetByService = 1;
+    dlg.MakePending(30);  // 21 15
+    Answer({0x7F, 0x21, 0x31});
+    EXPECT_TRUE(PendingRows().empty()) << "the refused read goes out again";
+    EXPECT_EQ(dlg.resetByService, 0);
+    EXPECT_EQ(host.StatusHistory().end()[-2], Text::ManualReset);
+    EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
+}
+
+TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
+    for (uint8_t code : {0x31, 0x11, 0x12}) {
+        dlg.ResetSession();
+        dlg.SetSessionStage(3);
+        dlg.savedMarks.fill(0);
+        dlg.savedMarks[30] = 1;  // a later record still to be written
+        dlg.MakePending(99);     // 3B 1A nn, in its 5th block
+        dlg.blockIndex = 4;
+        Answer({0x7F, 0x3B, code});
+        EXPECT_EQ(dlg.blockIndex, 0) << int(code);
+        const std::vector<int> pending = PendingRows();
+        ASSERT_EQ(pending.size(), 1u) << int(code);
+        EXPECT_GT(pending[0], 99) << int(code);
+    }
+}
+
+TEST_F(NegativeResponse, BusyAndPendingAnswers) {
+    dlg.MakePending(Row::WriteMemory);
+    Answer({0x7F, 0x3D, 0x78});
+    EXPECT_EQ(host.StatusText(), Text::Erasing);
+    EXPECT_TRUE(PendingRows().empty()) << "the write is not repeated while the ECU erases";
+
+    for (uint8_t code : {0x21, 0x23, 0x37}) {
+        dlg.MakePending(Row::Routine04);
+        const int repaints = host.BusyRepaints();
+        Answer({0x7F, 0x31, code});
+        EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine04)) << int(code);
+        EXPECT_EQ(host.BusyRepaints(), repaints + 1) << int(code);
+    }
+    EXPECT_EQ(host.StatusText(), Text::Waiting);
+
+    dlg.MakePending(Row::WriteMemory);
+    Answer({0x7F, 0x3D, 0x22});
+    EXPECT_EQ(host.StatusText(), Text::ConditionsNotCorrect);
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine04));
+}
+
+TEST_F(NegativeResponse, RefusalsOutsideTheActiveSession) {
+    dlg.SetSessionStage(1);
+    dlg.MakePending(Row::StopSession);
+    Answer({0x7F, 0x20, 0x80});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::BaseChecksum));
+
+    Answer({0x7F, 0x21, 0x80});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine10));
+
+    dlg.Withdraw(Row::Routine10);
+    dlg.MakePending(Row::UpperChecksum);
+    Answer({0x7F, 0x21, 0x80});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteMemory));
+}
+
+TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) {
+    dlg.SetSessionStage(1);
+    dlg.MakePending(Row::WriteMemory);
+    Answer({0x7F, 0x3D, 0x10});
+    const auto boxes = host.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, Text::UnexpectedNegativeResponse);
+    EXPECT_EQ(boxes[1].text, Text::MayNotBeUpgraded);
+    EXPECT_EQ(host.StatusText(), Text::CanNowExit);
+    EXPECT_TRUE(PendingRows().empty());
+    EXPECT_TRUE(dlg.RunEnded());
+}
+
+} // namespace

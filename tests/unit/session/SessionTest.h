@@ -1,0 +1,22 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+#include "TestBench.h"
+
+// The dialog with a response handed to it as the receive side would: framed, checksum and all.
+class SessionTest : public ::testing::Test {
+protected:
+    TestBench bench;
+    CFlashDlg& dlg = *bench.dlg;
+    ScriptedDialogHost& host = bench.host;
+
+    SessionTest() { dlg.InitSessionData(); }
+
+    // Frames the payload into rxBuffer and handles it.
+    void Answer(std::initializer_list<uint8_t> payload);
+    std::vector<int> PendingRows() const;
+};
