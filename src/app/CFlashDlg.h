@@ -62,6 +62,8 @@ public:
     bool SendRequest(int32_t row);
     void SchedulerTick();
     int SendNextPending();
+    void SendPendingRequests();
+    void OnDispatch();
 
     // ---- Serial port, connection sequence and receive thread (link/) ----
     bool OpenPort(int32_t portNumber);
@@ -82,6 +84,7 @@ public:
 
     // ---- Session (session/) ----
     void HandleResponse();
+    void HandleByService(const Response& response);
     void FinishWithStatus(std::string_view text);
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.

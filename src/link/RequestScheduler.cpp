@@ -30,7 +30,9 @@ std::atomic<uint8_t>& IdleSteps() { return g_idleSteps; }
 // Sends the next pending row, at most one request outstanding; a request unanswered for 20 ticks
 // is given up on the 21st and, being still pending, sent again on that tick.
 void CFlashDlg::SchedulerTick() {
-    if (scheduler.awaitingResponse == 1) {
+    // While a response handler still works (its waits after a speed switch or a reset) the
+    // response is not overdue: a time-out then would only send into a restarting ECU.
+    if (scheduler.awaitingResponse == 1 && scheduler.handlingResponse == 0) {
         if (scheduler.responseTimeoutTicks < kResponseTimeoutTicks) {
             ++scheduler.responseTimeoutTicks;
         } else {
@@ -41,9 +43,20 @@ void CFlashDlg::SchedulerTick() {
         }
     }
     if (scheduler.awaitingResponse != 1) scheduler.responseTimeoutTicks = 0;
+    SendPendingRequests();
+}
+
+void CFlashDlg::SendPendingRequests() {
     while (scheduler.awaitingResponse == 0) {
         if (SendNextPending() == 0) break;
     }
+}
+
+// A response has just been handled: the next request goes out now rather than at the next tick,
+// so a request and its answer follow each other as fast as the line carries them.
+void CFlashDlg::OnDispatch() {
+    if (!commThread.Exists() || stopCommThread != 0) return;  // the link is not running
+    SendPendingRequests();
 }
 
 // One scan step. The idle budget bounds the work of a tick when nothing is pending; it carries

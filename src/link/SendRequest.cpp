@@ -48,6 +48,7 @@ bool CompleteWriteRow(uint8_t (&body)[256], const SnapshotRecord& record, const 
 // safely is not sent; it stays pending and the response time-out tries it again.
 bool CFlashDlg::SendRequest(int32_t row) {
     scheduler.awaitingResponse = 1;
+    scheduler.responseTimeoutTicks = 0;  // a request sent between ticks waits its full time too
     if (row < 0 || row >= kRequestRowCount) return false;
     uint8_t(&body)[256] = requestTable[static_cast<size_t>(row)].body;
 

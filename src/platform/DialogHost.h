@@ -47,4 +47,9 @@ public:
     virtual void WaitServingCalls(const std::function<bool()>& finished) = 0;
     // Any thread: makes a WaitServingCalls in progress test its condition again.
     virtual void WakeWaitingUiThread() = 0;
+
+    // Any thread, without waiting: the user-interface thread is to call CFlashDlg::OnDispatch()
+    // soon (a response was handled, the next request may go). A window that cannot do this
+    // leaves the request to the next scheduler tick.
+    virtual void RequestDispatch() {}
 };

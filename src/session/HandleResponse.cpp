@@ -1,6 +1,7 @@
 #include "app/CFlashDlg.h"
 #include "app/Texts.h"
 #include "link/RequestTable.h"
+#include "platform/DialogHost.h"
 #include "platform/SerialPort.h"
 #include "session/Response.h"
 
@@ -53,12 +54,16 @@ std::size_t ShortestFrame(uint8_t service) {
 void CFlashDlg::HandleResponse() {
     const Response response(rxBuffer.data(), rxBuffer[0]);
     const uint8_t service = response.Service();
-
+    scheduler.handlingResponse = 1;
     // Too short for its layout: handled like a garbled frame, the request goes out again.
-    if (!response.Has(ShortestFrame(service))) {
-        scheduler.awaitingResponse = 0;
-        return;
-    }
+    if (response.Has(ShortestFrame(service))) HandleByService(response);
+    scheduler.handlingResponse = 0;
+    scheduler.awaitingResponse = 0;
+    platform.host.RequestDispatch();
+}
+
+void CFlashDlg::HandleByService(const Response& response) {
+    const uint8_t service = response.Service();
 
     switch (service) {
     case Sid::SessionStarted:
@@ -114,5 +119,4 @@ void CFlashDlg::HandleResponse() {
         platform.port.Purge();
         break;
     }
-    scheduler.awaitingResponse = 0;
 }

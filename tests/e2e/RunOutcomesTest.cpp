@@ -49,6 +49,20 @@ TEST(RunOutcomes, AnEcuWithoutRoutine09IsResetByTheOperatorTwice) {
         << Listed(run.StatusTexts());
 }
 
+// A window that cannot dispatch on response leaves every request to the scheduler's ticks.
+TEST(RunOutcomes, AnUpdateOnSchedulerTicksAloneFinishesTooAtAboutTwiceTheTime) {
+    uint64_t durationMs[2] = {};
+    for (bool dispatch : {true, false}) {
+        VirtualUpdateBench run(EcuOfModel(0, 0));
+        run.dispatchOnResponse = dispatch;
+        run.Start();
+        ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
+        EXPECT_EQ(run.host().StatusText(), Text::FinishedOk) << Listed(run.StatusTexts());
+        durationMs[dispatch ? 0 : 1] = run.bench.clock.NowMs();
+    }
+    EXPECT_GT(durationMs[1], durationMs[0] * 3 / 2);
+}
+
 struct EndCase {
     const char* what;
     std::function<void(sim::SimOptions&)> ecu;

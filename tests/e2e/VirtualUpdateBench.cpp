@@ -13,6 +13,7 @@ VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t
     const int32_t highest = adapterPorts.empty() ? 1 : *adapterPorts.rbegin();
     for (int32_t port = 1; port <= highest; ++port) bench.ports.ports.push_back(port);
     bench.clock.OnSleep([this](uint64_t untilMs) { FireTimersUntil(untilMs); });
+    bench.host.OnDispatchRequest([this] { dispatchRequested_ = true; });
     bench.host.OnMessageBox([this](const ScriptedDialogHost::MessageBoxCall& box) {
         if (box.text == Text::ResetEcuFirst) simulator.PowerCycle(bench.clock.NowMs() * 1000);
     });
@@ -47,6 +48,11 @@ void VirtualUpdateBench::RunFor(uint64_t ms) {
 
 // One event, the earliest of the next timer tick and the next thing the simulator does.
 bool VirtualUpdateBench::Step(uint64_t limitMs) {
+    if (dispatchRequested_) {
+        dispatchRequested_ = false;
+        if (dispatchOnResponse) dlg().OnDispatch();
+        return true;
+    }
     const uint64_t now = bench.clock.NowMs();
     const std::optional<TestBench::DueTimer> timer = bench.NextTimer();
     std::optional<uint64_t> simMs;

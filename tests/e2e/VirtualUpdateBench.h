@@ -26,6 +26,9 @@ public:
     // The operator: presses "Proceed ->" as soon as it is enabled, and resets the ECU (switches
     // it off and on) when asked to.
     bool pressProceed = true;
+    // The window runs the scheduler's send step as soon as a response was handled (as every
+    // front end does); off, requests go out on scheduler ticks only.
+    bool dispatchOnResponse = true;
 
     // Opens the dialog (its initialisation starts the hunt for the adapter).
     void Start();
@@ -48,4 +51,5 @@ private:
     void FireTimersUntil(uint64_t untilMs);
 
     uint64_t answerLineUs_ = 0;
+    bool dispatchRequested_ = false;
 };

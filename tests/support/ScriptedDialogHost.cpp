@@ -195,3 +195,23 @@ void ScriptedDialogHost::OnMessageBox(std::function<void(const MessageBoxCall&)>
     std::lock_guard lock(mutex_);
     boxHandler_ = std::move(handler);
 }
+
+void ScriptedDialogHost::RequestDispatch() {
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(mutex_);
+        ++dispatchRequests_;
+        handler = dispatchHandler_;
+    }
+    if (handler) handler();
+}
+
+void ScriptedDialogHost::OnDispatchRequest(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    dispatchHandler_ = std::move(handler);
+}
+
+int ScriptedDialogHost::DispatchRequests() const {
+    std::lock_guard lock(mutex_);
+    return dispatchRequests_;
+}

@@ -40,6 +40,7 @@ public:
     void RunAboutBox(std::string_view text) override;
     void WaitServingCalls(const std::function<bool()>& finished) override;
     void WakeWaitingUiThread() override;
+    void RequestDispatch() override;
 
     // The calling thread becomes the window's user-interface thread: from now on calls from
     // other threads are carried out only while it serves them (WaitServingCalls).
@@ -66,6 +67,10 @@ public:
     void UseTimeSource(std::function<uint64_t()> now);
     // Script: the file the open-file dialog returns (nullopt: the operator cancels).
     void ScriptFileChoice(std::optional<std::string> path);
+    // Called for every dispatch request, on the thread that asked (the test decides when the
+    // dialog's OnDispatch runs). Without a handler requests are only counted.
+    void OnDispatchRequest(std::function<void()> handler);
+    int DispatchRequests() const;
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
@@ -85,5 +90,7 @@ private:
     int busyRepaints_ = 0;
     std::optional<std::string> fileChoice_;
     std::function<void(const MessageBoxCall&)> boxHandler_;
+    std::function<void()> dispatchHandler_;
+    int dispatchRequests_ = 0;
     UiThreadCalls calls_;
 };

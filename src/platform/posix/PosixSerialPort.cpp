@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "platform/posix/LineSettings.h"
+#include "platform/posix/LowLatency.h"
 
 namespace {
 
@@ -40,23 +41,37 @@ void DrainWakeUps(int fd) {
 
 constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
 
+// A frame takes at most 52 ms on the line; an output queue that has not moved for this long has
+// stopped draining (a stalled device), and the frame is given up like a lost one.
+constexpr int kWriteStallMs = 1000;
+
 } // namespace
 
-PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {}
+PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {
+    int ends[2];
+    if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) {
+        writerWakeRead_ = ends[0];
+        writerWakeWrite_ = ends[1];
+    }
+}
 
 PosixSerialPort::~PosixSerialPort() {
     Close();
     StopReading();
+    for (int fd : {writerWakeRead_, writerWakeWrite_})
+        if (fd >= 0) ::close(fd);
 }
 
 bool PosixSerialPort::Open(int32_t portNumber) {
     if (portNumber < 1 || static_cast<size_t>(portNumber) > devicePaths_.size() || device_.IsOpen()) return false;
     const int fd = OpenExclusively(devicePaths_[static_cast<size_t>(portNumber) - 1]);
     if (fd < 0) return false;
+    if (writerWakeRead_ >= 0) DrainWakeUps(writerWakeRead_);  // a wake-up left from the last close
     if (!ApplyLineSettings(fd, 9600) || ::tcflush(fd, TCIOFLUSH) != 0 || !device_.Install(fd)) {
         CloseDevice(fd);
         return false;
     }
+    AskForLowLatency(fd);
     lineLost_ = false;
     return true;
 }
@@ -89,12 +104,22 @@ bool PosixSerialPort::Write(const uint8_t* data, size_t count) {
     return true;
 }
 
+// False when the line is gone, the port is closing, or the output queue has stopped draining:
+// a write never holds up the thread that sends, nor a close.
 bool PosixSerialPort::WaitForWriteRoom(int fd) {
-    pollfd device{fd, POLLOUT, 0};
-    while (::poll(&device, 1, -1) < 0) {
+    pollfd watched[2] = {{fd, POLLOUT, 0}, {writerWakeRead_, POLLIN, 0}};
+    int ready;
+    while ((ready = ::poll(watched, 2, kWriteStallMs)) < 0) {
         if (errno != EINTR) return false;
     }
-    return (device.revents & kLineGone) == 0;
+    if (ready == 0 || watched[1].revents != 0) return false;
+    return (watched[0].revents & kLineGone) == 0;
+}
+
+void PosixSerialPort::WakeWriter() {
+    if (writerWakeWrite_ < 0) return;
+    const char wake = 1;
+    [[maybe_unused]] const ssize_t written = ::write(writerWakeWrite_, &wake, 1);
 }
 
 SerialPort::ReaderSetup PosixSerialPort::StartReading() {
@@ -173,6 +198,9 @@ void PosixSerialPort::Interrupt() {
 }
 
 void PosixSerialPort::Close() {
-    const int fd = device_.Retire([this](int) { Interrupt(); });
+    const int fd = device_.Retire([this](int) {
+        Interrupt();
+        WakeWriter();
+    });
     if (fd >= 0) CloseDevice(fd);
 }

@@ -34,6 +34,7 @@ public:
 
 private:
     bool WaitForWriteRoom(int fd);
+    void WakeWriter();
 
     const std::vector<std::string> devicePaths_;
     GuardedHandle<int> device_{-1};
@@ -41,5 +42,8 @@ private:
     mutable std::mutex wakeMutex_;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
+    // Wakes a write waiting for room in the output queue when the port closes.
+    int writerWakeRead_ = -1;
+    int writerWakeWrite_ = -1;
     std::atomic<bool> lineLost_{false};
 };

@@ -123,4 +123,35 @@ TEST_F(SchedulerTest, AnAnsweredRequestIsNotSentAgain) {
     for (int tick = 0; tick < 30; ++tick) EXPECT_TRUE(Tick().empty());
 }
 
+// Dispatch on response: the next request leaves as soon as the answer was handled, and its wait
+// for an answer starts from zero however far the previous one had counted.
+TEST_F(SchedulerTest, ADispatchSendsTheNextRequestAtOnceAndItWaitsItsFullTime) {
+    dlg.scheduler.pendingFlags[3] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    for (int tick = 0; tick < 15; ++tick) EXPECT_TRUE(Tick().empty());
+    Answer(3);
+    dlg.scheduler.pendingFlags[27] = 1;
+
+    bench.port.ClearWrites();
+    dlg.OnDispatch();  // no receive thread: the link is not running
+    EXPECT_TRUE(bench.port.Writes().empty());
+
+    dlg.StartCommThread();
+    dlg.OnDispatch();
+    EXPECT_EQ(bench.port.Writes(), std::vector<Bytes>{FrameOf(27)});
+    for (int tick = 0; tick < 20; ++tick) EXPECT_TRUE(Tick().empty()) << "timed out early at tick " << tick + 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(27)});
+    dlg.ClosePort();
+}
+
+TEST_F(SchedulerTest, NoTimeOutWhileTheResponseHandlerIsStillAtWork) {
+    dlg.scheduler.pendingFlags[3] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    dlg.scheduler.handlingResponse = 1;  // waiting out a reset, say
+    for (int tick = 0; tick < 100; ++tick) EXPECT_TRUE(Tick().empty());
+    dlg.scheduler.handlingResponse = 0;
+    for (int tick = 0; tick < 20; ++tick) EXPECT_TRUE(Tick().empty());
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+}
+
 } // namespace
