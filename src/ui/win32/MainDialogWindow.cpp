@@ -1,7 +1,5 @@
 #include "ui/win32/MainDialogWindow.h"
 
-#include <functional>
-
 #include "app/CFlashDlg.h"
 #include "app/ControlIds.h"
 #include "ui/win32/Win32DialogHost.h"
@@ -28,7 +26,10 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
         OnInitDialog(dialog);
         return TRUE;
     case Win32DialogHost::kCallMessage:
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        Win32DialogHost::ServeCall(lParam);
+        return TRUE;
+    case Win32DialogHost::kDispatchMessage:
+        dlg_.OnDispatch();
         return TRUE;
     case WM_TIMER:
         dlg_.OnTimer(static_cast<int>(wParam));

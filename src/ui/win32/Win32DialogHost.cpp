@@ -55,11 +55,12 @@ void Win32DialogHost::Attach(HWND dialog) {
 void Win32DialogHost::Detach() { dialog_ = nullptr; }
 
 void Win32DialogHost::OnUiThread(const std::function<void()>& call) {
-    if (!dialog_ || GetCurrentThreadId() == uiThread_) {
+    const HWND window = dialog_;
+    if (!window || GetCurrentThreadId() == uiThread_) {
         call();
         return;
     }
-    SendMessageW(dialog_, kCallMessage, 0, reinterpret_cast<LPARAM>(&call));
+    SendMessageW(window, kCallMessage, 0, reinterpret_cast<LPARAM>(&call));
 }
 
 void Win32DialogHost::SetItemText(int controlId, std::string_view text) {
@@ -155,3 +156,7 @@ void Win32DialogHost::WaitServingCalls(const std::function<bool()>& finished) {
 }
 
 void Win32DialogHost::WakeWaitingUiThread() { SetEvent(wake_); }
+
+void Win32DialogHost::RequestDispatch() {
+    if (const HWND window = dialog_) PostMessageW(window, kDispatchMessage, 0, 0);
+}

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "platform/DialogHost.h"
@@ -12,11 +13,15 @@
 class Win32DialogHost final : public DialogHost {
 public:
     static constexpr UINT kCallMessage = WM_APP + 1;  // lParam: const std::function<void()>*
+    static constexpr UINT kDispatchMessage = WM_APP + 2;
 
     explicit Win32DialogHost(HINSTANCE instance);
     ~Win32DialogHost() override;
     Win32DialogHost(const Win32DialogHost&) = delete;
     Win32DialogHost& operator=(const Win32DialogHost&) = delete;
+
+    // The dialog procedure's handling of kCallMessage.
+    static void ServeCall(LPARAM call) { (*reinterpret_cast<const std::function<void()>*>(call))(); }
 
     // The dialog window has been created; the calling thread is its user-interface thread.
     void Attach(HWND dialog);
@@ -37,13 +42,14 @@ public:
     void RunAboutBox(std::string_view text) override;
     void WaitServingCalls(const std::function<bool()>& finished) override;
     void WakeWaitingUiThread() override;
+    void RequestDispatch() override;
 
 private:
     // Runs `call` on the user-interface thread and returns when it is done.
     void OnUiThread(const std::function<void()>& call);
 
     HINSTANCE instance_;
-    HWND dialog_ = nullptr;
-    DWORD uiThread_ = 0;
+    std::atomic<HWND> dialog_{nullptr};  // read by other threads to reach the window
+    std::atomic<DWORD> uiThread_{0};
     HANDLE wake_;
 };
