@@ -106,3 +106,16 @@ TEST_F(Win32SerialPortTest, AWriteLeavesThePendingWaitInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Win32SerialPortTest, AWriteIntoALineThatStoppedDrainingGivesUp) {
+    // The far end reads nothing: the pseudo-terminal's queue fills and the line stalls.
+    const Bytes flood(1 << 20, 0x55);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.Write(flood.data(), flood.size()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_TRUE(port.IsOpen());
+}
+
+}  // namespace

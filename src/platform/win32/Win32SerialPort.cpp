@@ -6,6 +6,10 @@
 namespace {
 
 constexpr DWORD kQueueSize = 512;
+// A frame takes at most 52 ms on the line. A write still pending after this long meets a port
+// that has stopped draining (a stalled device): it is given up like a lost frame, rather than
+// holding the sending thread for the port's own write time-out of 9.6 s per byte.
+constexpr DWORD kWriteStallMs = 1000;
 constexpr DWORD kAllQueues = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 bool SetPortTimeouts(HANDLE port) {
@@ -90,7 +94,9 @@ bool Win32SerialPort::Write(const uint8_t* data, size_t count) {
     if (!writer.hEvent) return false;
     DWORD written = 0;
     BOOL done = WriteFile(use.get(), data, static_cast<DWORD>(count), nullptr, &writer);
-    if (done || GetLastError() == ERROR_IO_PENDING) done = GetOverlappedResult(use.get(), &writer, &written, TRUE);
+    const bool pending = !done && GetLastError() == ERROR_IO_PENDING;
+    if (pending && WaitForSingleObject(writer.hEvent, kWriteStallMs) != WAIT_OBJECT_0) CancelIoEx(use.get(), &writer);
+    if (done || pending) done = GetOverlappedResult(use.get(), &writer, &written, TRUE);
     CloseHandle(writer.hEvent);
     return done && written == count;
 }
