@@ -137,7 +137,9 @@ SerialPort::WaitResult Win32SerialPort::WaitForInput() {
         HANDLE wakers[2] = {wakeEvent_, readerOverlapped_.hEvent};
         DWORD transferred = 0;
         if (WaitForMultipleObjects(2, wakers, FALSE, INFINITE) == WAIT_OBJECT_0) {
-            // `events` is written by the pending wait: it must have ended before we leave.
+            // `events` is written by the pending wait: it must have ended before we leave. Setting
+            // the mask ends a pending wait by definition; not every driver honours a cancel.
+            SetCommMask(use.get(), EV_RXCHAR);
             CancelIoEx(use.get(), &readerOverlapped_);
             GetOverlappedResult(use.get(), &readerOverlapped_, &transferred, TRUE);
             return WaitResult::Interrupted;
