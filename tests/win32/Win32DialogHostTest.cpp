@@ -94,4 +94,37 @@ TEST_F(DialogOnThisThread, ACloseThatWaitsReturnsWhenTheThreadEndsWithoutACall) 
     receiveThread.join();
 }
 
+TEST_F(DialogOnThisThread, TheSystemMenuEntryAndTheAboutBoxShowTheProgramsTexts) {
+    host.AddSystemMenuEntry(kAboutCommandId, "&About Flash...");
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    char entry[64] = {};
+    GetMenuStringA(menu, kAboutCommandId, entry, sizeof entry, MF_BYCOMMAND);
+    EXPECT_STREQ(entry, "&About Flash...");
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(kAboutCommandId)) << "appended last";
+    EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
+
+    // The operator reads the box and presses OK.
+    std::string shown, caption;
+    std::thread operatorAtTheBox([&] {
+        HWND box = nullptr;
+        for (int tries = 0; !box && tries < 500; ++tries) {
+            box = FindWindowA(nullptr, "About...");
+            if (!box) std::this_thread::sleep_for(10ms);
+        }
+        if (!box) return;
+        char text[128] = {};
+        GetWindowTextA(GetWindow(box, GW_CHILD), text, sizeof text);
+        shown = text;
+        GetWindowTextA(box, text, sizeof text);
+        caption = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    host.RunAboutBox("Ombrix Flash Update [K410/K411/K412/M530/P640] V1.0");
+    operatorAtTheBox.join();
+    EXPECT_EQ(caption, "About...");
+    EXPECT_EQ(shown, "Ombrix Flash Update [K410/K411/K412/M530/P640] V1.0");
+}
+
 }  // namespace
