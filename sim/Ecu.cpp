@@ -144,7 +144,8 @@ EcuAnswer Ecu::SecurityAccess(std::span<const uint8_t> request) {
     if (request.size() != 4) return {Negative(0x27, Nrc::SubFunctionNotSupported)};
     if (!expected) return {Negative(0x27, Nrc::ConditionsNotCorrect)};
     const uint16_t key = static_cast<uint16_t>(request[2] << 8 | request[3]);
-    const bool accepted = key == *expected;
+    // An ECU whose level-5 key is neither variant refuses every key the program can compute.
+    const bool accepted = key == *expected && (level7 || options_.keyVariant != 0);
     expected.reset();  // one key per seed
     if (!accepted) return {Negative(0x27, Nrc::InvalidKey)};
     unlocked = true;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "FlashMemory.h"
@@ -25,6 +26,7 @@ struct EcuAnswer {
     uint32_t busyMs = 0;
     bool resets = false;   // the ECU resets once `now` has left
     bool finishesUpdate = false;  // answer to the clear of diagnostic information after both areas were programmed
+    std::string violation;        // what a real ECU would object to in the request, for the run's report
 };
 
 enum class Session : uint8_t { Default = 0x81, Diagnostic = 0x84, Programming = 0x85 };

@@ -115,9 +115,18 @@ EcuAnswer Ecu::WriteLocal(std::span<const uint8_t> request) {
     if (!a.record) return {Negative(0x3B, a.code)};
     const RecordLayout& r = *a.record;
     const auto data = request.subspan(r.addressing == Addressing::Plain ? 2 : 3);
-    if (data.size() != r.writeLength + (r.writeSum ? 1u : 0u)) return {Negative(0x3B, Nrc::SubFunctionNotSupported)};
-    if (r.writeSum && ByteSum(data.data(), r.writeLength) != data[r.writeLength])
-        return {Negative(0x3B, Nrc::RequestOutOfRange)};
+    const std::size_t expected = r.writeLength + (r.writeSum ? 1u : 0u);
+    if (data.size() != expected) {
+        EcuAnswer refused{Negative(0x3B, Nrc::SubFunctionNotSupported)};
+        refused.violation = "3B " + RecordName(r).substr(3) + " carries " + std::to_string(data.size()) +
+                            " data bytes, not " + std::to_string(expected);
+        return refused;
+    }
+    if (r.writeSum && ByteSum(data.data(), r.writeLength) != data[r.writeLength]) {
+        EcuAnswer refused{Negative(0x3B, Nrc::RequestOutOfRange)};
+        refused.violation = "3B " + RecordName(r).substr(3) + " carries a wrong record sum";
+        return refused;
+    }
     const auto target = records_.Block(r, a.block);
     std::copy_n(data.begin(), r.writeLength, target.begin());
     return {{0x7B, r.id}};

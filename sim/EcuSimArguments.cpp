@@ -1,11 +1,16 @@
 #include "EcuSimArguments.h"
 
 #include <charconv>
+#include <functional>
+#include <memory>
+
+#include <CLI/CLI.hpp>
 
 namespace sim {
 
 namespace {
 
+// Decimal, or hex with 0x: CLI11's own conversion would take a leading 0 for octal.
 bool ParseUnsigned(std::string_view text, uint64_t max, uint64_t& out) {
     int base = 10;
     if (text.starts_with("0x") || text.starts_with("0X")) {
@@ -18,9 +23,100 @@ bool ParseUnsigned(std::string_view text, uint64_t max, uint64_t& out) {
 }
 
 bool IsDigits(std::string_view text) {
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A validator from a test of the value: its error text, empty when the value is good.
+CLI::Validator Check(std::function<std::string(const std::string&)> test, std::string description) {
+    return CLI::Validator([test = std::move(test)](std::string& value) { return test(value); }, std::move(description));
+}
+
+void AddNumber(CLI::App& app, const char* name, const char* help, uint64_t min, uint64_t max, std::string wanted,
+               std::function<void(uint64_t)> store) {
+    app.add_option_function<std::string>(
+           name,
+           [store = std::move(store), max](const std::string& value) {
+               uint64_t n = 0;
+               ParseUnsigned(value, max, n);
+               store(n);
+           },
+           help)
+        ->type_name("N")
+        ->check(Check(
+            [min, max, wanted](const std::string& value) {
+                uint64_t n = 0;
+                return ParseUnsigned(value, max, n) && n >= min ? std::string() : wanted;
+            },
+            ""));
+}
+
+void AddText(CLI::App& app, const char* name, const char* help, std::size_t length, std::string wanted,
+             std::string& field) {
+    app.add_option(name, field, help)->check(Check(
+        [length, wanted](const std::string& value) { return value.size() == length ? std::string() : wanted; }, ""));
+}
+
+// The command line, bound to `config`. `faults` receives the --fault texts, checked already.
+std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>& faults) {
+    auto app = std::make_unique<CLI::App>(
+        "Serves a simulated interface adapter with an ECU behind it on a pseudo-terminal.\n"
+        "Prints the terminal's path on the first line, then serves until killed.",
+        "ecu-sim");
+    app->footer(std::string("Signals: SIGUSR1 switches the ECU off and on (a manual reset); SIGINT, SIGTERM end.\n\n"
+                            "Fault RULE:\n") +
+                FaultGrammar());
+    app->get_formatter()->column_width(28);
+    SimOptions& o = config.options;
+    CLI::App& a = *app;
+
+    AddNumber(a, "--model-code", "model code of the start identity (default 0)", 0, 255, "0..255",
+              [&o](uint64_t n) { o.identity.modelCode = static_cast<uint8_t>(n); });
+    AddNumber(a, "--variant", "variant of the start identity (default 0)", 0, 255, "0..255",
+              [&o](uint64_t n) { o.identity.variant = static_cast<uint8_t>(n); });
+    AddText(a, "--date", "build date, 11 characters (default \"Mar 14 2010\")", 11, "11 characters, e.g. \"Sep 29 2011\"",
+            o.identity.date);
+    AddText(a, "--time", "build time, 8 characters (default 09:30:00)", 8, "8 characters, e.g. 14:02:37",
+            o.identity.time);
+    AddText(a, "--version", "software version, 4 characters (default 304E)", 4, "4 characters, e.g. 477E",
+            o.identity.version);
+    a.add_option_function<std::string>(
+         "--key-variant", [&o](const std::string& v) { o.keyVariant = v == "none" ? 0 : v[0] - '0'; },
+         "the level-5 key variant the ECU accepts; none: it refuses both (default 1)")
+        ->type_name("1|2|none")
+        ->check(Check([](const std::string& v) { return v == "1" || v == "2" || v == "none" ? "" : "1, 2 or none"; },
+                      ""));
+    AddNumber(a, "--erase-ms", "time to erase one flash area (default 1500)", 0, 600'000, "0..600000",
+              [&o](uint64_t n) { o.eraseMs = static_cast<uint32_t>(n); });
+    AddNumber(a, "--boot-ms", "silence after a reset (default 1500)", 0, 600'000, "0..600000",
+              [&o](uint64_t n) { o.bootMs = static_cast<uint32_t>(n); });
+    AddNumber(a, "--response-ms", "from a request's end to its answer (default 10)", 0, 60'000, "0..60000",
+              [&o](uint64_t n) { o.responseMs = static_cast<uint32_t>(n); });
+    AddNumber(a, "--switch-ms", "from 02 94 96 to 38400 baud, at most 400 (default 400)", 0, 400,
+              "0..400: the adapter switches within 400 ms", [&o](uint64_t n) { o.switchMs = static_cast<uint32_t>(n); });
+    AddNumber(a, "--flash-size", "end of the upper area (default 0x40000 for model codes 0 and 1, else 0x60000)",
+              0x20001, 0x1000000, "above 0x20000, at most 0x1000000",
+              [&o](uint64_t n) { o.flashSize = static_cast<uint32_t>(n); });
+    a.add_option("--adapter-version", o.adapterVersion,
+                 "three digits of the adapter's version answer (default 123)")
+        ->type_name("DDD")
+        ->check(Check([](const std::string& v) { return v.size() == 3 && IsDigits(v) ? "" : "three digits"; }, ""));
+    a.add_flag("--pace", o.paceLine, "bytes leave at the line's speed, 10 bits each");
+    AddNumber(a, "--seed", "seeds records, security seeds and random faults (default 1)", 0, UINT64_MAX, "a number",
+              [&o](uint64_t n) { o.seed = n; });
+    a.add_option("--fault", faults, "inject a fault; repeatable (RULE below)")
+        ->type_name("RULE")
+        ->take_all()
+        ->check(Check(
+            [](const std::string& v) {
+                FaultRule rule;
+                std::string error;
+                return ParseFaultRule(v, rule, error) ? std::string() : error;
+            },
+            ""));
+    a.add_flag("--once", config.once, "exit after one whole update, or when the program closes the line");
+    a.add_option("--report", config.reportPath, "write a JSON summary at exit")->type_name("FILE");
+    a.add_flag("--trace", config.trace, "one line per event on standard error");
+    return app;
 }
 
 } // namespace
@@ -28,110 +124,31 @@ bool IsDigits(std::string_view text) {
 bool ParseEcuSimArguments(std::span<const std::string_view> args, EcuSimConfig& config, std::string& error) {
     config = EcuSimConfig{};
     config.options.paceLine = false;
-    SimOptions& o = config.options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view name = args[i];
-        const auto fail = [&](const std::string& why) {
-            error = std::string(name) + ": " + why;
-            return false;
-        };
-        if (name == "--help") config.help = true;
-        else if (name == "--pace") o.paceLine = true;
-        else if (name == "--once") config.once = true;
-        else if (name == "--trace") config.trace = true;
-        else {
-            if (i + 1 >= args.size()) return fail("needs a value");
-            const std::string_view value = args[++i];
-            uint64_t n = 0;
-            const auto number = [&](uint64_t max) { return ParseUnsigned(value, max, n); };
-            const auto text = [&](std::string& field, std::size_t length) {
-                if (value.size() != length) return false;
-                field = std::string(value);
-                return true;
-            };
-            if (name == "--model-code") {
-                if (!number(255)) return fail("0..255");
-                o.identity.modelCode = static_cast<uint8_t>(n);
-            } else if (name == "--variant") {
-                if (!number(255)) return fail("0..255");
-                o.identity.variant = static_cast<uint8_t>(n);
-            } else if (name == "--date") {
-                if (!text(o.identity.date, 11)) return fail("11 characters, e.g. \"Sep 29 2011\"");
-            } else if (name == "--time") {
-                if (!text(o.identity.time, 8)) return fail("8 characters, e.g. 14:02:37");
-            } else if (name == "--version") {
-                if (!text(o.identity.version, 4)) return fail("4 characters, e.g. 477E");
-            } else if (name == "--key-variant") {
-                if (!number(2) || n < 1) return fail("1 or 2");
-                o.keyVariant = static_cast<int>(n);
-            } else if (name == "--erase-ms") {
-                if (!number(600'000)) return fail("0..600000");
-                o.eraseMs = static_cast<uint32_t>(n);
-            } else if (name == "--boot-ms") {
-                if (!number(600'000)) return fail("0..600000");
-                o.bootMs = static_cast<uint32_t>(n);
-            } else if (name == "--response-ms") {
-                if (!number(60'000)) return fail("0..60000");
-                o.responseMs = static_cast<uint32_t>(n);
-            } else if (name == "--switch-ms") {
-                if (!number(400)) return fail("0..400: the adapter switches within 400 ms");
-                o.switchMs = static_cast<uint32_t>(n);
-            } else if (name == "--flash-size") {
-                if (!number(0x1000000) || n <= 0x20000) return fail("above 0x20000, at most 0x1000000");
-                o.flashSize = static_cast<uint32_t>(n);
-            } else if (name == "--adapter-version") {
-                if (value.size() != 3 || !IsDigits(value)) return fail("three digits");
-                o.adapterVersion = std::string(value);
-            } else if (name == "--seed") {
-                if (!number(UINT64_MAX)) return fail("a number");
-                o.seed = n;
-            } else if (name == "--fault") {
-                FaultRule rule;
-                if (!ParseFaultRule(value, rule, error)) return false;
-                o.faults.push_back(std::move(rule));
-            } else if (name == "--report") {
-                config.reportPath = std::string(value);
-            } else {
-                return fail("unknown option (see --help)");
-            }
-        }
+    std::vector<std::string> faults;
+    const auto app = MakeApp(config, faults);
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        config.help = true;
+        return true;
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+        return false;
+    }
+    for (const std::string& text : faults) {
+        FaultRule rule;
+        if (!ParseFaultRule(text, rule, error)) return false;
+        config.options.faults.push_back(std::move(rule));
     }
     return true;
 }
 
 std::string EcuSimUsage() {
-    return std::string(
-               "Usage: ecu-sim [OPTION]...\n"
-               "Serves a simulated interface adapter with an ECU behind it on a pseudo-terminal.\n"
-               "Prints the terminal's path on the first line, then serves until killed.\n"
-               "\n"
-               "Start identity (the older firmware's info block):\n"
-               "  --model-code N       model code (default 0)\n"
-               "  --variant N          variant (default 0)\n"
-               "  --date TEXT          build date, 11 characters (default \"Mar 14 2010\")\n"
-               "  --time TEXT          build time, 8 characters (default 09:30:00)\n"
-               "  --version TEXT       software version, 4 characters (default 304E)\n"
-               "ECU and adapter:\n"
-               "  --key-variant 1|2    the level-5 key variant the ECU accepts (default 1)\n"
-               "  --erase-ms N         time to erase one flash area (default 1500)\n"
-               "  --boot-ms N          silence after a reset (default 1500)\n"
-               "  --response-ms N      from a request's end to its answer (default 10)\n"
-               "  --switch-ms N        from 02 94 96 to 38400 baud, at most 400 (default 100)\n"
-               "  --flash-size N       end of the upper area (default 0x40000 for model codes 0\n"
-               "                       and 1, else 0x60000)\n"
-               "  --adapter-version D  three digits of the adapter's version answer (default 123)\n"
-               "  --pace               bytes leave at the line's speed, 10 bits each\n"
-               "  --seed N             seeds records, security seeds and random faults (default 1)\n"
-               "  --fault RULE         inject a fault; repeatable (grammar below)\n"
-               "Run:\n"
-               "  --once               exit after one whole update, or when the program closes the line\n"
-               "  --report FILE        write a JSON summary at exit\n"
-               "  --trace              one line per event on standard error\n"
-               "  --help               this text\n"
-               "Signals: SIGUSR1 switches the ECU off and on (a manual reset); SIGINT, SIGTERM end.\n"
-               "\n"
-               "Fault RULE:\n") +
-           FaultGrammar();
+    EcuSimConfig config;
+    std::vector<std::string> faults;
+    return MakeApp(config, faults)->help();
 }
 
 } // namespace sim

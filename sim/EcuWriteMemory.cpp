@@ -4,10 +4,27 @@
 
 namespace sim {
 
+namespace {
+
+// The program writes flash only in whole tags: 3D, address, C0, 192 bytes (frame length C6).
+constexpr std::size_t kTagData = 0xC0;
+constexpr std::size_t kTagPayload = 5 + kTagData;
+
+std::string NotAWholeTag(std::span<const uint8_t> request) {
+    std::string text = "3D of " + std::to_string(request.size()) + " bytes";
+    if (request.size() >= 5) text += " with count " + std::to_string(request[4]);
+    return text + ", not a whole tag";
+}
+
+} // namespace
+
 EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     // 3D, three address bytes, the count, then that many data bytes.
-    if (request.size() < 6 || request[4] == 0 || request.size() != 5u + request[4])
-        return {Negative(0x3D, Nrc::SubFunctionNotSupported)};
+    if (request.size() < 6 || request[4] == 0 || request.size() != 5u + request[4]) {
+        EcuAnswer refused{Negative(0x3D, Nrc::SubFunctionNotSupported)};
+        refused.violation = NotAWholeTag(request);
+        return refused;
+    }
     if (session_ != Session::Programming) return {Negative(0x3D, Nrc::NotInActiveSession)};
     const uint32_t address = uint32_t{request[1]} << 16 | uint32_t{request[2]} << 8 | request[3];
     const auto data = request.subspan(5);
@@ -30,6 +47,7 @@ EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     }
     flash_.Program(address, data);
     programmedThisRun_[i] = true;
+    if (request.size() != kTagPayload || request[4] != kTagData) answer.violation = NotAWholeTag(request);
     return answer;
 }
 

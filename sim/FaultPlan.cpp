@@ -23,11 +23,6 @@ std::vector<const FaultRule*> FaultPlan::Hits(std::span<const uint8_t> payload) 
     return hits;
 }
 
-bool FaultPlan::SilentAdapter() const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [](const Entry& e) { return e.rule.action == FaultAction::SilentAdapter; });
-}
-
 std::vector<FaultPlan::Tally> FaultPlan::Tallies() const {
     std::vector<Tally> tallies;
     for (const Entry& e : entries_) tallies.push_back({&e.rule, e.hits});

@@ -16,7 +16,6 @@ public:
 
     // The faults that hit this request. Call once for every request the adapter takes.
     std::vector<const FaultRule*> Hits(std::span<const uint8_t> payload);
-    bool SilentAdapter() const;
 
     struct Tally {
         const FaultRule* rule;

@@ -12,7 +12,9 @@ namespace sim {
 // The values of every record of the catalogue, as the ECU keeps them outside its flash areas.
 class RecordStore {
 public:
-    // Values of an ECU that has been in use: drawn from `prng`, with a few used history entries.
+    // Values of an ECU that has been in use: every byte differs from its factory value, so a
+    // record left unrestored after a base erase shows; 21 17 and 21 33 carry what the program's
+    // read repairs mend; the history holds used and free entries.
     explicit RecordStore(Prng& prng);
 
     // What reprogramming the base area leaves: factory values, except the read-only tails.
@@ -22,6 +24,9 @@ public:
     std::span<const uint8_t> Of(const RecordLayout& record) const;
     // One block of a block record, or the whole of a single record (block ignored).
     std::span<uint8_t> Block(const RecordLayout& record, uint8_t block);
+
+    // The record's factory value, as ResetToFactory leaves it (read-only tail aside).
+    static std::vector<uint8_t> Factory(const RecordLayout& record);
 
 private:
     std::vector<std::vector<uint8_t>> values_;  // in catalogue order

@@ -2,26 +2,27 @@
 
 #include <cstdio>
 
+#include <nlohmann/json.hpp>
+
 namespace sim {
 
 namespace {
 
-// Any bytes become valid JSON: the info block of an erased flash holds 0xFF.
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
+using Json = nlohmann::ordered_json;
+
+// Texts read from flash may hold any byte (an erased info block is 0xFF): each byte is taken as
+// the character of that code point, so the JSON is valid whatever the flash holds.
+std::string Latin1ToUtf8(const std::string& text) {
+    std::string out;
     for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+        if (c < 0x80) {
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", c);
-            out += escaped;
         } else {
-            out += static_cast<char>(c);
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out + "\"";
+    return out;
 }
 
 std::string HexString(const std::vector<uint8_t>& bytes) {
@@ -31,61 +32,47 @@ std::string HexString(const std::vector<uint8_t>& bytes) {
         std::snprintf(b, sizeof b, "%02X", v);
         text += b;
     }
-    return "\"" + text + "\"";
-}
-
-const char* Bool(bool value) { return value ? "true" : "false"; }
-
-template <typename T, typename Write>
-void List(std::string& out, const std::vector<T>& items, Write write) {
-    out += "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        out += i ? ",\n    " : "\n    ";
-        write(items[i]);
-    }
-    out += items.empty() ? "]" : "\n  ]";
+    return text;
 }
 
 } // namespace
 
 std::string ReportJson(const RunReport& r) {
-    std::string out = "{\n  \"requestsPerService\": {";
-    bool first = true;
+    Json json;
+    Json& services = json["requestsPerService"] = Json::object();
     for (const auto& [service, count] : r.requestsPerService) {
-        char item[32];
-        std::snprintf(item, sizeof item, "%s\"%02X\": %u", first ? "" : ", ", service, count);
-        out += item;
-        first = false;
+        char key[3];
+        std::snprintf(key, sizeof key, "%02X", service);
+        services[key] = count;
     }
-    out += "},\n  \"changedRecords\": ";
-    List(out, r.changedRecords, [&](const RunReport::RecordDifference& d) {
-        out += "{\"record\": " + Quoted(d.record) + ", \"atStart\": " + HexString(d.atStart) +
-               ", \"now\": " + HexString(d.now) + "}";
-    });
-    out += ",\n  \"areas\": ";
-    List(out, r.areas, [&](const RunReport::Area& a) {
-        char item[160];
-        std::snprintf(item, sizeof item,
-                      "{\"name\": \"%s\", \"begin\": %u, \"end\": %u, \"crc\": \"%04X\", \"erased\": %s}",
-                      a.name.c_str(), a.begin, a.end, a.crc, Bool(a.erased));
-        out += item;
-    });
-    out += ",\n  \"history\": ";
-    List(out, r.history, [&](const std::vector<uint8_t>& entry) { out += HexString(entry); });
-    out += ",\n  \"identity\": {\"date\": " + Quoted(r.date) + ", \"time\": " + Quoted(r.time) +
-           ", \"version\": " + Quoted(r.version) + ", \"modelCode\": " + std::to_string(r.modelCode) +
-           ", \"variant\": " + std::to_string(r.variant) + "}";
-    out += ",\n  \"faults\": ";
-    List(out, r.faults, [&](const RunReport::FaultTally& f) {
-        out += "{\"rule\": " + Quoted(f.rule) + ", \"hits\": " + std::to_string(f.hits) + "}";
-    });
-    out += ",\n  \"garbledBytes\": " + std::to_string(r.garbledBytes) +
-           ",\n  \"badFrames\": " + std::to_string(r.badFrames) +
-           ",\n  \"ignoredWhileBooting\": " + std::to_string(r.ignoredWhileBooting) +
-           ",\n  \"busyAnswers\": " + std::to_string(r.busyAnswers) +
-           ",\n  \"diagnosticsCleared\": " + Bool(r.diagnosticsCleared) +
-           ",\n  \"updateFinished\": " + Bool(r.updateFinished) + ",\n  \"lineCut\": " + Bool(r.lineCut) + "\n}\n";
-    return out;
+    Json& changed = json["changedRecords"] = Json::array();
+    for (const auto& d : r.changedRecords)
+        changed.push_back({{"record", d.record}, {"atStart", HexString(d.atStart)}, {"now", HexString(d.now)}});
+    Json& areas = json["areas"] = Json::array();
+    for (const auto& a : r.areas) {
+        char crc[5];
+        std::snprintf(crc, sizeof crc, "%04X", a.crc);
+        areas.push_back({{"name", a.name}, {"begin", a.begin}, {"end", a.end}, {"crc", crc}, {"erased", a.erased}});
+    }
+    Json& history = json["history"] = Json::array();
+    for (const auto& entry : r.history) history.push_back(HexString(entry));
+    json["identity"] = {{"date", Latin1ToUtf8(r.date)},
+                        {"time", Latin1ToUtf8(r.time)},
+                        {"version", Latin1ToUtf8(r.version)},
+                        {"modelCode", r.modelCode},
+                        {"variant", r.variant}};
+    Json& faults = json["faults"] = Json::array();
+    for (const auto& f : r.faults) faults.push_back({{"rule", Latin1ToUtf8(f.rule)}, {"hits", f.hits}});
+    json["violations"] = Json::array();
+    for (const auto& v : r.violations) json["violations"].push_back(Latin1ToUtf8(v));
+    json["garbledBytes"] = r.garbledBytes;
+    json["badFrames"] = r.badFrames;
+    json["ignoredWhileBooting"] = r.ignoredWhileBooting;
+    json["busyAnswers"] = r.busyAnswers;
+    json["diagnosticsCleared"] = r.diagnosticsCleared;
+    json["updateFinished"] = r.updateFinished;
+    json["lineCut"] = r.lineCut;
+    return json.dump(2, ' ', true) + "\n";
 }
 
 } // namespace sim

@@ -38,6 +38,10 @@ struct RunReport {
     uint32_t ignoredWhileBooting = 0;
     uint32_t busyAnswers = 0;        // requests answered 7F xx 21 while the ECU erased
     std::vector<FaultTally> faults;
+    // What a real ECU or adapter would have objected to, one short text each: requests while
+    // erasing, writes of the wrong length or record sum, write-memory requests that are not a
+    // whole tag, line settings other than 8N1 without flow control. Empty for a correct program.
+    std::vector<std::string> violations;
     bool diagnosticsCleared = false;
     bool updateFinished = false;
     bool lineCut = false;

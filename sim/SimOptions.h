@@ -19,11 +19,11 @@ struct StartIdentity {
 
 struct SimOptions {
     StartIdentity identity;
-    int keyVariant = 1;             // the level-5 key variant the ECU accepts: 1 or 2
+    int keyVariant = 1;             // the level-5 key variant the ECU accepts: 1 or 2; 0: neither
     uint32_t eraseMs = 1500;        // erasing one flash area
     uint32_t bootMs = 1500;         // silence after a reset
     uint32_t responseMs = 10;       // from the end of a request to the start of its answer
-    uint32_t switchMs = 100;        // from 02 94 96 to the adapter running at 38400 (at most 400)
+    uint32_t switchMs = 400;        // from 02 94 96 to the adapter running at 38400 (at most 400)
     uint32_t flashSize = 0;         // end of the upper area; 0: 0x40000 for model codes 0 and 1, else 0x60000
     std::string adapterVersion = "123";  // three ASCII digits of the D0 answer
     uint64_t seed = 1;              // records, seeds, random faults

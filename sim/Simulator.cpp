@@ -37,6 +37,14 @@ const FaultRule* First(const std::vector<const FaultRule*>& faults, FaultAction 
     return nullptr;
 }
 
+// Faults that act on a request's 7F xx 78 answers, and those that act on its final answer.
+std::pair<std::vector<const FaultRule*>, std::vector<const FaultRule*>> SplitByAnswer(
+    const std::vector<const FaultRule*>& faults) {
+    std::pair<std::vector<const FaultRule*>, std::vector<const FaultRule*>> split;
+    for (const FaultRule* f : faults) (f->onPending ? split.first : split.second).push_back(f);
+    return split;
+}
+
 } // namespace
 
 Simulator::Simulator(SimOptions options)
@@ -160,21 +168,32 @@ void Simulator::OnByte(uint8_t byte, uint64_t atUs) {
 void Simulator::OnFrame(const Bytes& payload) {
     ++counters_.requestsPerService[payload[0]];
     Trace("request " + Hex(payload));
-    if (faults_.SilentAdapter()) return;
     const bool adapterCommand = payload[0] == kVersionQuery || payload[0] == kSpeedSwitch;
     if (!adapterCommand && nowUs_ < bootedAtUs_) {
         ++counters_.ignoredWhileBooting;
         Trace("ECU booting: no answer");
         return;
     }
+    // Until its final answer the ECU takes nothing new on; faults only see requests it takes.
+    if (!adapterCommand && nowUs_ < busyUntilUs_) {
+        ++counters_.busyAnswers;
+        if (eraseAnnounced_) Violation(Hex(std::span(payload).first(std::min<std::size_t>(payload.size(), 3))) +
+                                " sent while the ECU erases");
+        Answer(Negative(payload[0], Nrc::BusyRepeatRequest), nowUs_ + options_.responseMs * 1000ull, {});
+        return;
+    }
     const Faults faults = faults_.Hits(payload);
     for (const FaultRule* f : faults) Trace("fault " + f->text);
+    if (Has(faults, FaultAction::SilentAdapter)) {
+        Trace("adapter silent");
+        return;
+    }
     if (Has(faults, FaultAction::Cut) || Has(faults, FaultAction::Unplug)) {
         CutLine(Has(faults, FaultAction::Unplug));
         return;
     }
     if (adapterCommand)
-        OnAdapterCommand(payload, faults);
+        OnAdapterCommand(payload, SplitByAnswer(faults).second);  // the adapter never answers pending
     else
         HandleByEcu(payload, faults);
 }
@@ -199,32 +218,46 @@ void Simulator::OnAdapterCommand(const Bytes& payload, const Faults& faults) {
 void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
     const uint64_t readyUs = nowUs_ + options_.responseMs * 1000ull;
     if (const FaultRule* negative = First(faults, FaultAction::Negative)) {
-        Answer(Negative(payload[0], negative->code), readyUs, {});
-        // Response pending: the request is handled after all, later.
+        Faults rest;
+        for (const FaultRule* f : faults)
+            if (f != negative) rest.push_back(f);
         if (negative->code == Nrc::ResponsePending) {
-            Faults rest;
-            for (const FaultRule* f : faults)
-                if (f != negative) rest.push_back(f);
-            At(nowUs_ + negative->ms * 1000ull, [this, payload, rest] { HandleByEcu(payload, rest); });
+            PendingChain(payload, *negative, rest, readyUs);
+            return;
         }
+        Answer(Negative(negative->service.value_or(payload[0]), negative->code), readyUs, SplitByAnswer(rest).second);
         return;
     }
-    if (nowUs_ < busyUntilUs_) {
-        ++counters_.busyAnswers;
-        Answer(Negative(payload[0], Nrc::BusyRepeatRequest), readyUs, faults);
-        return;
-    }
+    const auto [onPending, onFinal] = SplitByAnswer(faults);
     EcuAnswer answer = ecu_.Handle(payload);
+    if (!answer.violation.empty()) Violation(answer.violation);
     const bool hasLater = !answer.later.empty();
     std::function<void()> afterSent;
     if (answer.resets) afterSent = [this] { ResetEcu(); };
     if (answer.finishesUpdate) afterSent = [this] { finishedAtUs_ = nowUs_; };
-    Answer(answer.now, readyUs, hasLater ? Faults{} : faults, afterSent);
+    Answer(answer.now, readyUs, hasLater ? onPending : onFinal, afterSent);
     if (hasLater) {
         busyUntilUs_ = nowUs_ + answer.busyMs * 1000ull;
+        // A host that never saw the 7F 3D 78 intact may well ask again.
+        eraseAnnounced_ = onPending.empty();
         Trace("ECU busy for " + std::to_string(answer.busyMs) + " ms");
-        At(busyUntilUs_, [this, later = answer.later, faults] { Answer(later, nowUs_, faults); });
+        At(busyUntilUs_, [this, later = answer.later, onFinal] {
+            eraseAnnounced_ = false;
+            Answer(later, nowUs_, onFinal);
+        });
     }
+}
+
+// Response pending `repeat` times, `ms` apart, then the request is handled after all; the ECU
+// is busy until then.
+void Simulator::PendingChain(const Bytes& payload, const FaultRule& pending, const Faults& faults, uint64_t readyUs) {
+    const auto [onPending, onFinal] = SplitByAnswer(faults);
+    const uint64_t step = pending.ms * 1000ull;
+    for (uint32_t i = 0; i < pending.repeat; ++i)
+        Answer(Negative(payload[0], Nrc::ResponsePending), readyUs + i * step, onPending);
+    busyUntilUs_ = nowUs_ + pending.repeat * step;
+    eraseAnnounced_ = false;
+    At(busyUntilUs_, [this, payload, onFinal] { HandleByEcu(payload, onFinal); });
 }
 
 // Applies the answer's faults, then puts it on the line at readyUs; afterSent runs once its last
@@ -236,34 +269,78 @@ void Simulator::Answer(Bytes payload, uint64_t readyUs, const Faults& faults, st
         payload[2] ^= 0xFF;
         payload[3] ^= 0xFF;
     }
+    if (const FaultRule* status = First(faults, FaultAction::Status);
+        status && payload.size() > 2 && payload[0] == 0x61 && payload[1] == 0xBD)
+        payload[2] = status->code;
+    if (const FaultRule* foreign = First(faults, FaultAction::UnknownService)) payload[0] = foreign->code;
     for (const FaultRule* f : faults)
         if (f->action == FaultAction::Delay) readyUs += f->ms * 1000ull;
     Bytes frame{static_cast<uint8_t>(payload.size() + 1)};
     frame.insert(frame.end(), payload.begin(), payload.end());
     frame.push_back(ByteSum(frame.data(), static_cast<uint32_t>(frame.size())));
     if (Has(faults, FaultAction::Corrupt)) frame.back() ^= 0x01;
+
+    // What the line carries: the frame with whatever noise the faults put around it.
+    Bytes wire;
+    for (const FaultRule* f : faults)
+        if (f->action == FaultAction::JunkBefore) wire.insert(wire.end(), f->bytes.begin(), f->bytes.end());
+    if (Has(faults, FaultAction::BadCopy)) {
+        wire.insert(wire.end(), frame.begin(), frame.end());
+        wire.back() ^= 0x01;
+    }
+    Bytes sent = frame;
+    if (const FaultRule* truncate = First(faults, FaultAction::Truncate))
+        sent.resize(truncate->length == 0 ? frame.size() - 1 : std::min<std::size_t>(truncate->length, frame.size()));
+    wire.insert(wire.end(), sent.begin(), sent.end());
+    if (Has(faults, FaultAction::Duplicate)) wire.insert(wire.end(), sent.begin(), sent.end());
+    for (const FaultRule* f : faults)
+        if (f->action == FaultAction::JunkAfter) wire.insert(wire.end(), f->bytes.begin(), f->bytes.end());
+
     const bool dropped = Has(faults, FaultAction::Drop);
-    At(readyUs, [this, frame = std::move(frame), dropped, afterSent = std::move(afterSent)] {
+    const bool glued = Has(faults, FaultAction::Glue);
+    At(readyUs, [this, wire = std::move(wire), dropped, glued, afterSent = std::move(afterSent)]() mutable {
         if (lineCut_) return;
         uint64_t sentUs = nowUs_;
-        if (dropped)
-            Trace("answer dropped " + Hex(frame));
-        else
-            sentUs = Transmit(frame);
+        if (dropped) {
+            Trace("answer dropped " + Hex(wire));
+        } else if (glued) {
+            Trace("answer held back " + Hex(wire));
+            heldBack_.insert(heldBack_.end(), wire.begin(), wire.end());
+        } else {
+            wire.insert(wire.begin(), heldBack_.begin(), heldBack_.end());
+            heldBack_.clear();
+            sentUs = Transmit(wire);
+        }
         if (afterSent) At(sentUs, afterSent);
     });
 }
 
-uint64_t Simulator::Transmit(const Bytes& frame) {
+uint64_t Simulator::Transmit(const Bytes& bytes) {
     const uint64_t start = std::max(nowUs_, lineFreeUs_);
     uint64_t at = start;
-    for (std::size_t i = 0; i < frame.size(); ++i) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         at = options_.paceLine ? start + ByteEndUs(i, adapterBaud_) : start;
-        out_.push_back({at, frame[i], adapterBaud_});
+        out_.push_back({at, bytes[i], adapterBaud_});
     }
     lineFreeUs_ = at;
-    Trace("answer " + Hex(frame));
+    Trace("answer " + Hex(bytes));
     return at;
+}
+
+void Simulator::Violation(std::string text) {
+    Trace("violation: " + text);
+    counters_.violations.push_back(std::move(text));
+}
+
+void Simulator::SetHostLineSettings(const HostLineSettings& settings) {
+    std::lock_guard lock(mutex_);
+    if (settings == hostLine_) return;
+    hostLine_ = settings;
+    if (settings == HostLineSettings{}) return;
+    std::string text = "host line set to " + std::to_string(settings.dataBits) + settings.parity +
+                       std::to_string(settings.stopBits);
+    if (settings.flowControl) text += " with flow control";
+    Violation(text + ", not 8N1 without flow control");
 }
 
 void Simulator::ResetEcu() {
@@ -271,6 +348,7 @@ void Simulator::ResetEcu() {
     adapterBaud_ = kLowBaud;
     ++speedGeneration_;
     busyUntilUs_ = 0;
+    eraseAnnounced_ = false;
     bootedAtUs_ = nowUs_ + options_.bootMs * 1000ull;
     Trace("ECU reset, adapter at 9600 baud");
 }
@@ -289,6 +367,7 @@ void Simulator::CutLine(bool unplug) {
     unplugged_ = unplugged_ || unplug;
     ClearEvents();
     out_.clear();
+    heldBack_.clear();
     Trace(unplug ? "adapter unplugged" : "line cut");
 }
 

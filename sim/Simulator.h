@@ -17,6 +17,16 @@
 
 namespace sim {
 
+// How the host has set up its end of the line; the adapter talks 8N1 without flow control.
+struct HostLineSettings {
+    uint8_t dataBits = 8;
+    char parity = 'N';  // 'N', 'E' or 'O'
+    uint8_t stopBits = 1;
+    bool flowControl = false;  // hardware (RTS/CTS) or software (XON/XOFF)
+
+    bool operator==(const HostLineSettings&) const = default;
+};
+
 // The interface adapter with the ECU behind it, on a serial line, in the caller's time.
 // Times are microseconds on one clock the caller owns (virtual or monotonic). The host's bytes
 // go in with the speed the host sent them at; the adapter's bytes come out when the line has
@@ -37,6 +47,9 @@ public:
 
     // The operator switches the ECU off and on (what a manual reset is).
     void PowerCycle(uint64_t nowUs);
+    // What the host's side of the line is set to; assumed 8N1 without flow control until told.
+    // Other settings are reported as a violation, once for each setting the host changes to.
+    void SetHostLineSettings(const HostLineSettings& settings);
 
     uint32_t AdapterBaud() const;
     bool LineCut() const;
@@ -65,8 +78,10 @@ private:
     void OnFrame(const Bytes& payload);
     void OnAdapterCommand(const Bytes& payload, const Faults& faults);
     void HandleByEcu(const Bytes& payload, const Faults& faults);
+    void PendingChain(const Bytes& payload, const FaultRule& pending, const Faults& faults, uint64_t readyUs);
     void Answer(Bytes payload, uint64_t readyUs, const Faults& faults, std::function<void()> afterSent = {});
-    uint64_t Transmit(const Bytes& frame);
+    uint64_t Transmit(const Bytes& bytes);
+    void Violation(std::string text);
     void ResetEcu();
     void CutLine(bool unplug);
     void Trace(const std::string& line) const;
@@ -87,11 +102,14 @@ private:
         uint32_t baud;
     };
     std::deque<OutByte> out_;
+    Bytes heldBack_;  // answers a glue fault holds until the next answer leaves
     uint64_t nowUs_ = 0;
     uint64_t lineFreeUs_ = 0;
     uint32_t adapterBaud_ = 9600;
     uint64_t speedGeneration_ = 0;  // a reset cancels a speed switch still on its way
-    uint64_t busyUntilUs_ = 0;
+    uint64_t busyUntilUs_ = 0;  // erasing, or working through a pending chain
+    bool eraseAnnounced_ = false;  // erasing, and the host was told so by an intact 7F 3D 78
+    HostLineSettings hostLine_;
     uint64_t bootedAtUs_ = 0;
     std::optional<uint64_t> finishedAtUs_;
     bool lineCut_ = false;

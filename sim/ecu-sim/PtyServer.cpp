@@ -40,6 +40,20 @@ uint32_t BaudOf(speed_t speed) {
     }
 }
 
+HostLineSettings LineOf(const termios& t) {
+    HostLineSettings line;
+    switch (t.c_cflag & CSIZE) {
+    case CS5: line.dataBits = 5; break;
+    case CS6: line.dataBits = 6; break;
+    case CS7: line.dataBits = 7; break;
+    default: line.dataBits = 8; break;
+    }
+    line.parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
+    line.stopBits = (t.c_cflag & CSTOPB) ? 2 : 1;
+    line.flowControl = (t.c_cflag & CRTSCTS) || (t.c_iflag & (IXON | IXOFF));
+    return line;
+}
+
 void CloseIfOpen(int& fd) {
     if (fd >= 0) close(fd);
     fd = -1;
@@ -117,10 +131,18 @@ void PtyServer::ArmTimer() {
     timerfd_settime(timer_, TFD_TIMER_ABSTIME, &setting, nullptr);
 }
 
+// The slave's settings as the host left them: the adapter objects to anything but 8N1 without
+// flow control.
+void PtyServer::ReportHostLine() {
+    termios t{};
+    if (tcgetattr(master_, &t) == 0) simulator_.SetHostLineSettings(LineOf(t));
+}
+
 void PtyServer::OnMasterReadable() {
     uint8_t buffer[4096];
     const ssize_t n = read(master_, buffer, sizeof buffer);
     if (n <= 0) return;
+    ReportHostLine();
     if (buffer[0] == TIOCPKT_DATA) {
         simulator_.Receive({buffer + 1, static_cast<std::size_t>(n - 1)}, HostBaud(), NowUs());
         return;

@@ -35,6 +35,7 @@ private:
     uint64_t NowUs() const;
     uint32_t HostBaud() const;
     void ArmTimer();
+    void ReportHostLine();
     void OnMasterReadable();
     void OnInotify();
     bool OnSignal();  // false: stop

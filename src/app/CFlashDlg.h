@@ -76,6 +76,7 @@ public:
     void EndCommThread();
     int CommThreadProc();
     void AssembleResponse(const uint8_t* chunk, uint32_t count);
+    bool AnswersTheRequest();
 
     // ---- Images (images/) ----
     bool LoadFirmwareImage(int32_t imageIndex);
@@ -94,6 +95,7 @@ public:
     void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
     void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
     bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
+    bool AnyPending() const;
     void ResetEcu(int32_t byService);
     bool ChangeLineSpeed();
     void OnSessionStarted(const Response& response);
@@ -140,6 +142,8 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
+    std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
+    std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
     CommThread commThread;
 
     // Session and image fields
@@ -159,6 +163,7 @@ public:
     int32_t baseChecksumFailures = 0;
     int32_t upperChecksumFailures = 0;
     int32_t secondKeyTried = 0;
+    int32_t snapshotReading = 0;  // the snapshot read of stage 0 is under way
     std::atomic<uint8_t> blockIndex{0};
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kRow65 = 56;  // 21 65 nn
+
 // The text of a reply from data byte 1, at most `most` characters, up to a zero byte or the
 // end of the frame.
 std::string_view ReplyText(const Response& response, size_t most) {
@@ -57,6 +59,11 @@ void CFlashDlg::OnVersionReply(const Response& response) {
         AddProgrammingHistoryEntry();
         blockIndex = 0;
         MakePending(Row::WriteHistory);
+    } else if (snapshotReading == 1) {
+        // Reached by skipping a refused 21 3A: the snapshot read goes on with 21 65. Asking
+        // for the model code again would start the identification over, and with an ECU that
+        // never has 21 3A, over and over.
+        MakePending(kRow65);
     } else {
         MakePending(Row::ModelCode);
     }
@@ -81,6 +88,7 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
 }
 
 void CFlashDlg::SelectImageForEcu() {
+    snapshotReading = 0;
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

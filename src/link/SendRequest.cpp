@@ -76,6 +76,7 @@ bool CFlashDlg::SendRequest(int32_t row) {
 
     // Reserved rows, and the memory write before any tag was placed in it, hold no frame.
     if (body[0] < 2) return false;
+    lastSentService = body[1];
     FrameChecksum(body);
     return platform.port.Write(body, std::size_t{body[0]} + 1u);
 }

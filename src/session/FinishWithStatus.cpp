@@ -9,9 +9,10 @@ void CFlashDlg::FinishWithStatus(std::string_view text) {
     runEnded = 1;
 }
 
-bool CFlashDlg::RunEnded() const {
-    if (runEnded == 0 || scheduler.awaitingResponse != 0) return false;
+bool CFlashDlg::RunEnded() const { return runEnded != 0 && scheduler.awaitingResponse == 0 && !AnyPending(); }
+
+bool CFlashDlg::AnyPending() const {
     for (const auto& flag : scheduler.pendingFlags)
-        if (flag == 1) return false;
-    return true;
+        if (flag == 1) return true;
+    return false;
 }

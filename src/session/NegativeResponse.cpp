@@ -60,6 +60,8 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         SetStatusText(Text::ConditionsNotCorrect);
         Withdraw(Row::WriteMemory);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
+        // With nothing else to send the run stops here, and a window that ends with the run ends.
+        if (!AnyPending()) runEnded = 1;
         break;
     case 0x31:
         if (refused == kReadLocal) {
@@ -97,6 +99,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         break;
     case 0x78:
         // The ECU works on it (erasing); its final answer comes by itself.
+        finalAnswerDue = 1;
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();

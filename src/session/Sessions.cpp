@@ -26,7 +26,9 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
         Withdraw(Row::StartSession84);
         switch (sessionStage) {
         case 0:
-            if (ChangeLineSpeed()) MakePending(Row::FirstIdentification);
+            if (!ChangeLineSpeed()) break;
+            snapshotReading = 1;
+            MakePending(Row::FirstIdentification);
             break;
         case 2:
             if (ChangeLineSpeed()) MakePending(Row::BaseChecksum);

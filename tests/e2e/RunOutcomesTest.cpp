@@ -81,6 +81,8 @@ TEST_P(RunEnds, WithItsFinalText) {
     ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
     EXPECT_EQ(run.host().StatusText(), c.finalText) << Listed(run.StatusTexts());
     EXPECT_EQ(!run.FramesStartingWith({0x3D}).empty(), c.programmed);
+    const sim::RunReport report = run.simulator.Report();
+    EXPECT_TRUE(report.violations.empty()) << report.violations.front();
     // Ended means ended: nothing more goes on the wire.
     const size_t frames = run.line.Writes().size();
     run.RunFor(10000);

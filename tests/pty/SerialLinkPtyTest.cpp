@@ -30,6 +30,9 @@ struct PtyLink {
         EXPECT_TRUE(dlg.OpenPort(1));
         dlg.StartCommThread();
         dlg.dongleVersion = -1;
+        // As if the adapter's version request had just gone out.
+        dlg.lastSentService = 0x90;
+        dlg.scheduler.awaitingResponse = 1;
     }
 
     // Sends bytes from the far end and waits until the receive thread has handled them.

@@ -78,6 +78,13 @@ bool EcuSimProcess::SetBaud(uint32_t baud) {
     return tcsetattr(line_, TCSANOW, &t) == 0;
 }
 
+bool EcuSimProcess::Configure(const std::function<void(termios&)>& change) {
+    termios t{};
+    if (tcgetattr(line_, &t) != 0) return false;
+    change(t);
+    return tcsetattr(line_, TCSANOW, &t) == 0;
+}
+
 bool EcuSimProcess::Write(const std::vector<uint8_t>& bytes) {
     return write(line_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }

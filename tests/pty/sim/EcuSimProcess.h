@@ -1,8 +1,10 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@ public:
     bool OpenLine();
     void CloseLine();
     bool SetBaud(uint32_t baud);
+    // Changes the line's settings as `change` says, on top of what they are.
+    bool Configure(const std::function<void(termios&)>& change);
     bool Write(const std::vector<uint8_t>& bytes);
     std::vector<uint8_t> Read(std::size_t count);
     // Reads trace lines until one contains `text`.

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "EcuSimProcess.h"
 
@@ -14,6 +15,11 @@ using Bytes = std::vector<uint8_t>;
 
 const Bytes kVersionQuery{0x02, 0x90, 0x92};
 const Bytes kVersionAnswer{0x06, 0xD0, 0x00, '1', '2', '3', 0x6C};
+
+nlohmann::json ReadReport(const std::string& path) {
+    std::ifstream file(path);
+    return nlohmann::json::parse(file, nullptr, false);
+}
 
 TEST(EcuSimPty, AnswersTheVersionQueryWithAD0Frame) {
     EcuSimProcess sim({"--adapter-version", "123"});
@@ -52,10 +58,33 @@ TEST(EcuSimPty, OnceEndsWhenTheHostClosesTheLineAndWritesTheReport) {
     ASSERT_EQ(sim.Read(kVersionAnswer.size()), kVersionAnswer);
     sim.CloseLine();
     EXPECT_EQ(sim.WaitForExit(), 0);
-    std::ifstream file(report);
-    std::stringstream json;
-    json << file.rdbuf();
-    EXPECT_NE(json.str().find("\"requestsPerService\": {\"90\": 1}"), std::string::npos) << json.str();
+    const nlohmann::json json = ReadReport(report);
+    EXPECT_EQ(json["requestsPerService"], (nlohmann::json{{"90", 1}})) << json;
+    EXPECT_EQ(json["violations"], nlohmann::json::array()) << "a raw 8N1 line without flow control";
+}
+
+// The adapter reads the host's settings off the terminal: two stop bits and RTS/CTS flow control
+// are not what it talks. (A pseudo-terminal keeps 8 data bits without parity whatever is asked.)
+TEST(EcuSimPty, ReportsLineSettingsOtherThan8N1WithoutFlowControl) {
+    const std::string report = ::testing::TempDir() + "ecu-sim-line-report.json";
+    std::remove(report.c_str());
+    EcuSimProcess sim({"--once", "--trace", "--report", report});
+    ASSERT_TRUE(sim.OpenLine());
+    ASSERT_TRUE(sim.Configure([](termios& t) {
+        t.c_cflag |= CSTOPB | CRTSCTS;
+    }));
+    ASSERT_TRUE(sim.Write(kVersionQuery));
+    ASSERT_TRUE(sim.WaitForTrace("violation: host line"));
+    sim.CloseLine();
+    EXPECT_EQ(sim.WaitForExit(), 0);
+    EXPECT_EQ(ReadReport(report)["violations"],
+              (nlohmann::json{"host line set to 8N2 with flow control, not 8N1 without flow control"}));
+}
+
+TEST(EcuSimPty, BadUsageEndsWithExitCode2) {
+    EcuSimProcess sim({"--fault", "cut,always"});
+    EXPECT_TRUE(sim.SlavePath().empty());
+    EXPECT_EQ(sim.WaitForExit(), 2);
 }
 
 } // namespace

@@ -89,12 +89,36 @@ TEST(ResponseAssemblerTest, TheDialogHandsOnlyGoodFramesOnAndStartsAfreshAfterEv
     TestBench bench;
     CFlashDlg& dlg = *bench.dlg;
     dlg.dongleVersion = -1;
+    dlg.lastSentService = 0x90;  // the adapter's version request is out
+    dlg.scheduler.awaitingResponse = 1;
     for (const Step& step : {Step{{0x06, 0xD0, 0x00, '9'}, -1, 4},
                              Step{{'9', '9', 0x00}, -1, 0},  // wrong sum
                              Step{versionAnswer, 123, 0}}) {
         dlg.AssembleResponse(step.chunk.data(), static_cast<uint32_t>(step.chunk.size()));
         EXPECT_EQ(dlg.dongleVersion, step.dongleVersion);
         EXPECT_EQ(dlg.rxCount, step.rxCount);
+    }
+}
+
+// Only the answer to the request outstanding is handed on: not a second copy of it, not an
+// answer naming another service, not one that comes when nothing was asked.
+TEST(ResponseAssemblerTest, AFrameThatAnswersNothingAskedIsDropped) {
+    const Bytes versionAnswer = WithSum({0x06, 0xD0, 0x00, '1', '2', '3'});
+    struct Case {
+        const char* what;
+        uint8_t sent;
+        int32_t awaiting;
+        int32_t dongleVersion;
+    };
+    for (const Case& c : {Case{"the answer", 0x90, 1, 123}, Case{"nothing outstanding", 0x90, 0, -1},
+                          Case{"another service asked", 0x21, 1, -1}}) {
+        TestBench bench;
+        CFlashDlg& dlg = *bench.dlg;
+        dlg.dongleVersion = -1;
+        dlg.lastSentService = c.sent;
+        dlg.scheduler.awaitingResponse = c.awaiting;
+        dlg.AssembleResponse(versionAnswer.data(), static_cast<uint32_t>(versionAnswer.size()));
+        EXPECT_EQ(dlg.dongleVersion, c.dongleVersion) << c.what;
     }
 }
 

@@ -211,6 +211,8 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     dlg.SetSessionStage(1);
     dlg.resetByService = 0;
     dlg.MakePending(Row::StopSession);
+    dlg.lastSentService = 0x20;
+    dlg.scheduler.awaitingResponse = 1;
     bench.port.Deliver({0x02, 0x60, 0x62});
     ASSERT_TRUE(host.AwaitWaitingCall(10s));  // the box waits for the window
 

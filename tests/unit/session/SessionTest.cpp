@@ -7,6 +7,9 @@ void SessionTest::Answer(std::initializer_list<uint8_t> payload) {
     for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
     frame.push_back(sum);
     dlg.scheduler.awaitingResponse = 1;
+    // As if the request this answers had just been sent.
+    const uint8_t service = *payload.begin();
+    dlg.lastSentService = service == 0x7F ? *(payload.begin() + 1) : static_cast<uint8_t>(service - 0x40);
     dlg.AssembleResponse(frame.data(), static_cast<uint32_t>(frame.size()));
 }
 

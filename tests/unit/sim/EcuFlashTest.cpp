@@ -86,9 +86,16 @@ TEST(EcuFlash, BaseEraseResetsRecordsButNotTheReadOnlyTailOf4C) {
     EXPECT_EQ(f.Do({0x21, 0x12}), record12) << "the upper area holds no records";
 
     f.ecu->Handle(Tag(0x000000, 0x00));
-    EXPECT_EQ(f.Do({0x21, 0x12}), (Bytes{0x61, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    // Every byte of a wiped record differs from what the ECU held, so no byte of a forgotten
+    // restore can pass for a restored one.
+    const Bytes wiped12 = f.Do({0x21, 0x12});
+    ASSERT_EQ(wiped12.size(), record12.size());
+    for (std::size_t i = 2; i < wiped12.size(); ++i) {
+        EXPECT_NE(wiped12[i], record12[i]) << "21 12 byte " << i - 2;
+        EXPECT_TRUE(wiped12[i] != 0x00 && wiped12[i] != 0xFF) << "factory values are not blank";
+    }
     const Bytes wiped4C = f.Do({0x1A, 0x4C});
-    EXPECT_EQ(Bytes(wiped4C.begin() + 2, wiped4C.begin() + 13), Bytes(11, 0xFF));
+    for (std::size_t i = 2; i < 13; ++i) EXPECT_NE(wiped4C[i], option4C[i]) << "1A 4C byte " << i - 2;
     EXPECT_EQ(Bytes(wiped4C.begin() + 13, wiped4C.end()), Bytes(option4C.begin() + 13, option4C.end()));
     EXPECT_EQ(f.Do({0x21, 0x69, 0x00}), (Bytes{0x61, 0x69, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}))
         << "a factory history is empty";

@@ -49,12 +49,35 @@ TEST(EcuSimArguments, RefusesWhatTheModelCannotBe) {
                                                     {"--key-variant", "3"}, {"--key-variant", "0"},
                                                     {"--switch-ms", "401"}, {"--flash-size", "0x20000"},
                                                     {"--adapter-version", "12a"}, {"--fault", "explode"},
-                                                    {"--seed"}, {"--verbose"}, {"--erase-ms", "-1"}}) {
+                                                    {"--seed"}, {"--verbose"}, {"--erase-ms", "-1"},
+                                                    {"--model-code", "0x1FF"}, {"--key-variant", "both"},
+                                                    {"--fault", "cut,count=2"}}) {
         sim::EcuSimConfig c;
         std::string error;
         EXPECT_FALSE(Parse(args, c, error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
     }
+}
+
+TEST(EcuSimArguments, NumbersInDecimalOrHexAndAnEcuThatRefusesBothKeys) {
+    sim::EcuSimConfig c;
+    std::string error;
+    ASSERT_TRUE(Parse({"--model-code", "010", "--flash-size", "0x60000", "--key-variant", "none"}, c, error)) << error;
+    EXPECT_EQ(c.options.identity.modelCode, 10) << "a leading zero is not octal";
+    EXPECT_EQ(c.options.flashSize, 0x60000u);
+    EXPECT_EQ(c.options.keyVariant, 0);
+}
+
+TEST(EcuSimArguments, HelpListsEveryOptionAndTheFaultGrammar) {
+    sim::EcuSimConfig c;
+    std::string error;
+    ASSERT_TRUE(Parse({"--help"}, c, error));
+    EXPECT_TRUE(c.help);
+    const std::string usage = sim::EcuSimUsage();
+    for (const char* option : {"--model-code", "--variant", "--date", "--time", "--version", "--key-variant",
+                               "--erase-ms", "--boot-ms", "--pace", "--fault", "--seed", "--once", "--report",
+                               "--switch-ms", "junk-before", "on=pending", "repeat=N"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
 } // namespace

@@ -75,9 +75,11 @@ void SimHarness::Unlock(int level, int keyVariant) {
 void SimHarness::EnterDiagnosticSession() {
     Unlock(5);
     ASSERT_EQ(Ask({0x10, 0x84}), (std::vector<uint8_t>{0x50, 0x84}));
+    // As the program does: 400 ms for the adapter, then its own speed, then 100 ms more.
     SendRaw({0x02, 0x94, 0x96});
     Wait(400);
     hostBaud = 38400;
+    Wait(100);
 }
 
 void SimHarness::EnterProgrammingSession() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SimHarness.h"
+#include "sim/SecurityKey.h"
 
 namespace {
 
@@ -150,5 +151,142 @@ TEST(SimulatorFaults, ReportCountsTheHitsOfEachFault) {
     EXPECT_EQ(report.faults[0].hits, 2u);
     EXPECT_EQ(report.requestsPerService.at(0x90), 4u);
 }
+
+// Noise around, in and instead of the adapter's version answer, as the host's port receives it.
+TEST(SimulatorFaults, LineNoiseAroundTheAnswer) {
+    const Bytes v{0x06, 0xD0, 0x00, '1', '2', '3', 0x6C};
+    const auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    Bytes badSum = v;
+    badSum.back() ^= 0x01;
+    const struct {
+        const char* rule;
+        Bytes wire;
+    } cases[] = {
+        {"junk-before@90", cat({{0x00}, v})},
+        {"junk-before=55AA@90", cat({{0x55, 0xAA}, v})},
+        {"junk-after=03@90", cat({v, {0x03}})},
+        {"duplicate@90", cat({v, v})},
+        {"truncate@90", Bytes(v.begin(), v.end() - 1)},
+        {"truncate=2@90", Bytes(v.begin(), v.begin() + 2)},
+        {"bad-copy@90", cat({badSum, v})},
+        {"unknown-sid@90", {0x06, 0x52, 0x00, '1', '2', '3', 0xEE}},
+        {"junk-before=FF@90,on=pending", v},  // no pending answer to act on
+    };
+    for (const auto& c : cases) {
+        SimHarness host(WithFault(c.rule));
+        host.Send({0x90});
+        EXPECT_EQ(host.Drain(), c.wire) << c.rule;
+        host.Send({0x90});
+        EXPECT_EQ(host.Drain(), v) << c.rule << ": the next answer is clean";
+    }
+}
+
+TEST(SimulatorFaults, GlueHoldsAnAnswerUntilTheNextOneLeaves) {
+    SimHarness host(WithFault("glue@90"));
+    host.Send({0x90});
+    EXPECT_EQ(host.Drain(), Bytes{});
+    host.Send({0x90});
+    const Bytes v{0x06, 0xD0, 0x00, '1', '2', '3', 0x6C};
+    Bytes both = v;
+    both.insert(both.end(), v.begin(), v.end());
+    EXPECT_EQ(host.Drain(), both);
+}
+
+TEST(SimulatorFaults, NegativeAnswerNamingAnotherService) {
+    SimHarness host(WithFault("nrc=12@21AC,service=31"));
+    EXPECT_EQ(host.Ask({0x21, 0xAC}), (Bytes{0x7F, 0x31, 0x12}));
+}
+
+TEST(SimulatorFaults, StatusByteOf21BD) {
+    SimHarness host(WithFault("status=01@21BD"));
+    host.EnterDiagnosticSession();
+    const Answer flagged = host.Ask({0x21, 0xBD, 0x00});
+    ASSERT_TRUE(flagged && flagged->size() == 7) << "61 BD, status, 4 bytes";
+    EXPECT_EQ((*flagged)[2], 0x01);
+    const Answer valid = host.Ask({0x21, 0xBD, 0x00});
+    ASSERT_TRUE(valid && valid->size() == 7);
+    EXPECT_EQ((*valid)[2], 0x00);
+    EXPECT_EQ(Bytes(flagged->begin() + 3, flagged->end()), Bytes(valid->begin() + 3, valid->end()));
+}
+
+// A chain of pending answers; what the host asks meanwhile gets "busy", never a second answer.
+TEST(SimulatorFaults, PendingChainKeepsTheEcuBusyUntilItsFinalAnswer) {
+    SimHarness host(WithFault("pending=200@3109,repeat=3"));
+    host.EnterDiagnosticSession();
+    host.Send({0x31, 0x09});
+    const uint64_t sent = host.nowUs;
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x31, 0x78}));
+    EXPECT_EQ(host.Ask({0x31, 0x09}), (Bytes{0x7F, 0x31, 0x21}));
+    EXPECT_EQ(host.Ask({0x21, 0x12}), (Bytes{0x7F, 0x21, 0x21}));
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x31, 0x78}));
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x31, 0x78}));
+    EXPECT_EQ(host.NextAnswer(), (Bytes{0x71, 0x09}));
+    EXPECT_GE(host.nowUs, sent + 600'000);
+    EXPECT_EQ(host.NextAnswer(), kNone) << "one final answer";
+    EXPECT_EQ(host.Ask({0x31, 0x09}), (Bytes{0x71, 0x09})) << "one request hit";
+}
+
+// The erase's own 7F 3D 78 is reachable: lost, or preceded by a chain of pending answers.
+TEST(SimulatorFaults, FaultsReachTheErasesPendingAnswer) {
+    const Bytes tag = [] {
+        Bytes t{0x3D, 0x00, 0x00, 0x00, 0xC0};
+        t.resize(5 + 192, 0x00);
+        return t;
+    }();
+    const Bytes echo{0x7D, 0x00, 0x00, 0x00}, pending{0x7F, 0x3D, 0x78};
+    const struct {
+        const char* rule;
+        std::vector<Bytes> answers;
+    } cases[] = {
+        {"drop@3D,on=pending", {echo}},
+        {"drop@3D", {pending}},
+        {"pending=100@3D,repeat=2", {pending, pending, pending, echo}},
+        {"duplicate@3D,on=pending", {pending, pending, echo}},
+    };
+    for (const auto& c : cases) {
+        SimHarness host(WithFault(c.rule));
+        host.EnterProgrammingSession();
+        host.Send(tag);
+        std::vector<Bytes> answers;
+        while (const Answer a = host.NextAnswer()) answers.push_back(*a);
+        EXPECT_EQ(answers, c.answers) << c.rule;
+        EXPECT_TRUE(host.sim.Report().areas[0].erased) << c.rule;
+    }
+}
+
+TEST(SimulatorFaults, SilentAdapterFromTheNthRequest) {
+    const struct {
+        const char* rule;
+        std::string answered;  // per version query: '.' answered, 'x' not
+    } cases[] = {
+        {"silent-adapter@90,nth=2", ".xxx"},
+        {"silent-adapter,nth=2,count=2", ".xx."},
+        {"silent-adapter", "xxxx"},
+    };
+    for (const auto& c : cases) {
+        SimHarness host(WithFault(c.rule));
+        std::string answered;
+        for (int i = 0; i < 4; ++i) answered += host.Ask({0x90}) ? '.' : 'x';
+        EXPECT_EQ(answered, c.answered) << c.rule;
+    }
+}
+
+TEST(SimulatorFaults, EcuThatAcceptsNeitherLevel5Variant) {
+    sim::SimOptions options;
+    options.keyVariant = 0;
+    SimHarness host(options);
+    for (const auto formula : {sim::KeyFormula::Level5Variant1, sim::KeyFormula::Level5Variant2}) {
+        const Answer seed = host.Ask({0x27, 0x05});
+        ASSERT_TRUE(seed && seed->size() == 4);
+        const uint16_t key = sim::SecurityKey(formula, static_cast<uint16_t>((*seed)[2] << 8 | (*seed)[3]));
+        EXPECT_EQ(host.Ask({0x27, 0x06, static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key)}),
+                  (Bytes{0x7F, 0x27, 0x35}));
+    }
+}
+
 
 } // namespace

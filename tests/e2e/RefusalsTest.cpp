@@ -1,0 +1,83 @@
+// Refusals from the ECU, injected by the simulator, and how the run goes on or ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "UpdateRun.h"
+#include "VirtualUpdateBench.h"
+#include "app/Texts.h"
+
+namespace {
+
+struct RefusalCase {
+    const char* what;
+    std::vector<std::string> faults;
+    int keyVariant;
+    std::vector<std::string> texts;  // in this order, the last one final
+    // Records the run could not read or write back, besides the repaired ones and the history.
+    std::vector<std::string> notRestored = {};
+    bool allUnread = false;  // the snapshot read ended early: nothing after the refusal is kept
+};
+
+class Refusals : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusals, SteerTheRunToItsEnd) {
+    const RefusalCase& c = GetParam();
+    sim::SimOptions ecu = EcuOfModel(0, 0);
+    ecu.keyVariant = c.keyVariant;
+    for (const std::string& rule : c.faults) AddFault(ecu, rule);
+    VirtualUpdateBench run(ecu);
+    run.Start();
+    ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
+    const std::vector<std::string> texts = run.StatusTexts();
+    EXPECT_EQ(texts.back(), c.texts.back()) << Listed(texts);
+    EXPECT_TRUE(InOrder(texts, c.texts)) << Listed(texts);
+
+    const sim::RunReport report = run.simulator.Report();
+    EXPECT_TRUE(report.violations.empty()) << report.violations.front();
+    if (c.texts.back() == Text::FinishedOk && !c.allUnread) {
+        std::vector<std::string> changed;
+        for (const auto& record : report.changedRecords) changed.push_back(record.record);
+        std::vector<std::string> expected = {"21 17", "21 33", "21 69"};
+        expected.insert(expected.end(), c.notRestored.begin(), c.notRestored.end());
+        std::sort(changed.begin(), changed.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(changed, expected);
+    }
+    // Ended means ended: nothing more goes on the wire.
+    const size_t frames = run.line.Writes().size();
+    run.RunFor(10000);
+    EXPECT_EQ(run.line.Writes().size(), frames) << Listed(run.StatusTexts());
+}
+
+const std::string kPreloaded = "Pre-loaded with K410";
+
+INSTANTIATE_TEST_SUITE_P(
+    , Refusals,
+    ::testing::Values(
+        RefusalCase{"OptionalIdentificationReadsSkipped", {"unsupported=12@1A4F", "unsupported=11@1A99"}, 1,
+                    {kPreloaded, Text::FinishedOk}, {"1A 4F", "1A 99"}},
+        RefusalCase{"Read3ASkippedTo61ThenOnWith65", {"unsupported=11@213A"}, 1, {kPreloaded, Text::FinishedOk},
+                    {"21 3A"}},
+        RefusalCase{"ReadBESkippedToRoutine09", {"unsupported=12@21BE"}, 1, {kPreloaded, Text::FinishedOk}, {"21 BE"}},
+        RefusalCase{"BusyRepeatsAndWaits", {"nrc=21@2160,count=2", "nrc=23@3104,count=2", "nrc=37@2705,count=1"}, 1,
+                    {"Waiting...", kPreloaded, Text::FinishedOk}},
+        RefusalCase{"B810OutOfRangeSkipped", {"nrc=31@21B810,always"}, 1, {kPreloaded, Text::FinishedOk},
+                    {"21 B8 10"}},
+        RefusalCase{"AReadOutOfRangeMeansManualResets", {"nrc=31@2115,always"}, 1,
+                    {Text::ManualReset, kPreloaded, Text::ResettingEcu, Text::FinishedOk}, {}, true},
+        RefusalCase{"ARestoreWriteOutOfRangeIsLeftOut", {"nrc=31@3B1C,always"}, 1,
+                    {Text::WritingEcuData, Text::FinishedOk}, {"21 1C"}},
+        RefusalCase{"SecondKeyVariantAccepted", {}, 2, {kPreloaded, Text::FinishedOk}},
+        RefusalCase{"BothKeyVariantsRejected", {"nrc=35@2706,count=2"}, 1, {Text::InvalidKey}},
+        RefusalCase{"Level7KeyRejected", {"nrc=35@2708"}, 1, {kPreloaded, Text::InvalidKey}},
+        RefusalCase{"ConditionsNotCorrectForTheWrite", {"nrc=22@3D"}, 1, {kPreloaded, Text::ConditionsNotCorrect}},
+        RefusalCase{"StopSessionRefusedBaseCheckedBeforeTheReset", {"nrc=80@20,count=1"}, 1,
+                    {"Writing (Base) - 0%", Text::ResettingEcu, Text::FinishedOk}},
+        RefusalCase{"BaseChecksumNeverAnswered", {"nrc=80@218300,always"}, 1, {Text::ResettingEcu, Text::FinishedOk}},
+        RefusalCase{"UpperChecksumNeverAnswered", {"nrc=80@218301,always"}, 1, {"Writing (Upper) - 0%", Text::FinishedOk}},
+        RefusalCase{"UnexpectedCodeInStage0", {"nrc=10@2161"}, 1, {Text::CanNowExit}},
+        RefusalCase{"UnexpectedCodeInStage1", {"nrc=81@3D,nth=5"}, 1, {"Writing (Base) - 0%", Text::CanNowExit}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+} // namespace
