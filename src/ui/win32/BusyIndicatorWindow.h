@@ -9,7 +9,7 @@ class CTqBusyProgressCtrl;
 // block transfer. The bitmap is made on the first paint after a size change.
 class BusyIndicatorWindow {
 public:
-    BusyIndicatorWindow(const CTqBusyProgressCtrl& model) : model_(model) {}
+    explicit BusyIndicatorWindow(const CTqBusyProgressCtrl& model) : model_(model) {}
     ~BusyIndicatorWindow();
     BusyIndicatorWindow(const BusyIndicatorWindow&) = delete;
     BusyIndicatorWindow& operator=(const BusyIndicatorWindow&) = delete;
