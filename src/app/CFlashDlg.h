@@ -13,7 +13,10 @@
 #include "images/ImageResources.h"
 #include "link/CommThread.h"
 #include "link/RequestScheduler.h"
+#include "journal/Journal.h"
+#include "journal/JournalSettings.h"
 #include "link/RequestTable.h"
+#include "log/DebugReport.h"
 
 class Clock;
 class DialogHost;
@@ -100,6 +103,7 @@ public:
     bool ChangeLineSpeed();
     void OnSessionStarted(const Response& response);
     void OnEcuResetDone();
+    void OnResponseTimeout();
     void OnStopSessionDone();
     void OnInterfaceAnswer(const Response& response);
     void OnSecurityAccess(const Response& response);
@@ -107,6 +111,7 @@ public:
     void OnWriteMemoryReply(const Response& response);
     void HandleNegativeResponse(const Response& response);
     void SkipUnsupportedRead();
+    void CheckFinalAnswerOverdue();
     void TakeUnexpectedResponsePath(const Response& response);
     void WithdrawRequestsOf(uint8_t service);
     void OfferDebugReport(const char* header);
@@ -124,6 +129,21 @@ public:
     void AddProgrammingHistoryEntry();
     void OnHistoryWriteReply();
     void OnChecksumReply(const Response& response);
+
+    // ---- Debug information file (log/) ----
+    // Fills the report from the dialog's state and the local time, after the given header line.
+    void BuildDebugReport(DebugReportText& report, std::string_view header);
+    // Asks the operator for a file and appends the report to it.
+    void SaveDebugReport(const DebugReportText& report);
+
+    // ---- Journal of the run (journal/) ----
+    // Before any request of stage 1: saves the snapshot and who the ECU is. False when the run
+    // must not program (the operator has been told why).
+    bool BeginJournal();
+    // At the end of the stage-0 read: offers the data an interrupted run saved for this ECU.
+    // False when the run must not go on (the operator has been told why).
+    bool OfferJournalRestore();
+    void RecordJournalProgress(JournalProgress progress);
 
     // ---- Data ----
     // Port list
@@ -144,6 +164,7 @@ public:
     std::atomic<int32_t> stopCommThread{0};
     std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
     std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
+    uint32_t finalAnswerTicks = 0;            // scheduler ticks spent waiting for it
     CommThread commThread;
 
     // Session and image fields
@@ -186,6 +207,10 @@ public:
     EcuDataSnapshot ecuDataSnapshot{};
     std::array<int32_t, kSavedMarkCount> savedMarks{};
     std::array<char, 4> historyVersion{};  // version text of the new programming-history entry
+
+    // Journal
+    JournalSettings journalSettings;            // the front end's choice
+    std::unique_ptr<JournalFile> restoreSource;  // the interrupted run whose data this run writes back
 
     // Controls owned by the model (the rest live in the window)
     CTqBusyProgressCtrl busyIndicator{10, 0};

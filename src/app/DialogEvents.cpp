@@ -21,6 +21,7 @@ void CFlashDlg::OnProceed() {
     }
     SRecordText.fill(0);
     if (!LoadFirmwareImage(imageIndex)) return;  // the loader has told the operator why
+    if (!BeginJournal()) return;                  // likewise
     SetSessionStage(1);
     for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2}) host.ShowItem(id, false);
     host.ShowItem(ControlId::BusyIndicator, true);

@@ -38,7 +38,10 @@ void CFlashDlg::OnDateReply(const Response& response) {
 void CFlashDlg::OnTimeReply(const Response& response) {
     Withdraw(Row::ReadTime);
     platform.host.SetItemText(ControlId::TimeLabel, Text::TimeLabel);
-    platform.host.AppendFieldText(ControlId::TimeValue, ReplyText(response, 8));  // shown, not kept
+    const std::string_view time = ReplyText(response, 8);
+    platform.host.AppendFieldText(ControlId::TimeValue, time);
+    std::memset(ecuIdentification.softwareTime, 0, sizeof ecuIdentification.softwareTime);
+    time.copy(ecuIdentification.softwareTime, sizeof ecuIdentification.softwareTime - 1);
     MakePending(Row::ReadVersion);
 }
 
@@ -89,6 +92,7 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
 
 void CFlashDlg::SelectImageForEcu() {
     snapshotReading = 0;
+    if (sessionStage == 0 && !OfferJournalRestore()) return;
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

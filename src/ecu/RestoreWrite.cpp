@@ -22,6 +22,7 @@ void CFlashDlg::ScheduleNextRestoreWrite() {
         MakePending(row);
         return;
     }
+    RecordJournalProgress(JournalProgress::WriteBackFinished);
     MakePending(Row::Routine09);
     SetSessionStage(5);
 }

@@ -40,9 +40,11 @@ void CFlashDlg::SchedulerTick() {
             scheduler.responseTimeoutTicks = 0;
             rxCount = 0;
             StepBusyIndicator();
+            OnResponseTimeout();
         }
     }
     if (scheduler.awaitingResponse != 1) scheduler.responseTimeoutTicks = 0;
+    CheckFinalAnswerOverdue();
     SendPendingRequests();
 }
 

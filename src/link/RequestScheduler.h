@@ -21,6 +21,9 @@ inline constexpr uint8_t kScanPositions = 185;
 inline constexpr uint8_t kIdleBudget = 186;
 // Ticks counted while a response is awaited; the next tick times out.
 inline constexpr uint8_t kResponseTimeoutTicks = 20;
+// Ticks (10 s) a final answer announced by "response pending" may take before the request goes
+// out again; an ECU that needs longer says "pending" again meanwhile.
+inline constexpr uint32_t kFinalAnswerTicks = 200;
 
 // The order in which rows are looked at: ascending, except that the rows 154..173 come as
 // 155, 162..173, 154, 156..161.

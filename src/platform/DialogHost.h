@@ -9,8 +9,8 @@
 // scripted host of the tests. Calls may come from the receive thread: an implementation makes
 // each one a synchronous call into its user-interface thread.
 enum class MessageIcon { None, Exclamation, Error, Information };
-enum class MessageButtons { Ok };
-enum class MessageResult { Ok };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageResult { Ok, Yes, No };
 
 class DialogHost {
 public:

@@ -74,6 +74,7 @@ void CFlashDlg::HandleByService(const Response& response) {
         break;
     case Sid::DiagnosticsCleared:
         Withdraw(Row::ClearDiagnostics);
+        RecordJournalProgress(JournalProgress::Finished);
         FinishWithStatus(Text::FinishedOk);
         break;
     case Sid::Identification:

@@ -14,6 +14,7 @@ namespace {
 constexpr uint8_t kReadLocal = 0x21;
 constexpr uint8_t kStopSession = 0x20;
 constexpr uint8_t kWriteLocal = 0x3B;
+constexpr uint8_t kSecurityAccess = 0x27;
 constexpr int kRowB810 = 81;
 constexpr int kRowB820 = 82;
 
@@ -57,6 +58,19 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         StepBusyIndicator();
         break;
     case 0x22:
+        if (refused == kStopSession && IsPending(Row::StopSession)) {
+            // No session left to stop: its answer was lost and this is the repeat. Done.
+            OnStopSessionDone();
+            break;
+        }
+        if (refused == kSecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
+            // A key without a seed: the seed was used up (by a key whose answer was lost).
+            // A new seed is asked for; an ECU already unlocked answers it with seed 0.
+            const bool level5 = IsPending(Row::KeyLevel5);
+            Withdraw(level5 ? Row::KeyLevel5 : Row::KeyLevel7);
+            MakePending(level5 ? Row::SeedLevel5 : Row::SeedLevel7);
+            break;
+        }
         SetStatusText(Text::ConditionsNotCorrect);
         Withdraw(Row::WriteMemory);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
@@ -100,6 +114,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
     case 0x78:
         // The ECU works on it (erasing); its final answer comes by itself.
         finalAnswerDue = 1;
+        finalAnswerTicks = 0;
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
@@ -120,6 +135,16 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         TakeUnexpectedResponsePath(response);
         break;
     }
+}
+
+// A final answer that never comes (lost on the line) would leave nothing pending and the run
+// standing still at "Erasing...": after a generous wait the write goes out again.
+void CFlashDlg::CheckFinalAnswerOverdue() {
+    if (finalAnswerDue == 0 || scheduler.awaitingResponse != 0) return;
+    if (++finalAnswerTicks < kFinalAnswerTicks) return;
+    finalAnswerDue = 0;
+    finalAnswerTicks = 0;
+    MakePending(Row::WriteMemory);
 }
 
 void CFlashDlg::SkipUnsupportedRead() {
@@ -149,10 +174,7 @@ void CFlashDlg::SkipUnsupportedRead() {
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
     DialogHost& host = platform.host;
     host.ShowMessageBox(Text::UnexpectedNegativeResponse, "", MessageIcon::None, MessageButtons::Ok);
-    char header[256];
-    std::snprintf(header, sizeof header, Text::NegativeResponseLine, response.Byte(2), response.Byte(3),
-                  static_cast<int>(sessionStage));
-    OfferDebugReport(header);
+    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), sessionStage).data());
     host.ShowMessageBox(Text::MayNotBeUpgraded, "", MessageIcon::None, MessageButtons::Ok);
     FinishWithStatus(Text::CanNowExit);
     WithdrawRequestsOf(response.Byte(2));  // the run ends here: the refused request is not sent again

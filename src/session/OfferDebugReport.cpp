@@ -1,4 +1,8 @@
 #include "app/CFlashDlg.h"
 
 // The debug report of an unexpected refusal: built and appended to the file the operator picks.
-void CFlashDlg::OfferDebugReport(const char* header) { (void)header; }
+void CFlashDlg::OfferDebugReport(const char* header) {
+    DebugReportText report;
+    BuildDebugReport(report, header);
+    SaveDebugReport(report);
+}

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr uint32_t kBootMs = 3300;  // the ECU restarting after a reset
+constexpr uint32_t kHighBaud = 38400;
 
 } // namespace
 
@@ -44,4 +45,12 @@ void CFlashDlg::OnInterfaceAnswer(const Response& response) {
         MakePending(Row::ModelCode);
         SetSessionStage(stage + 1);
     }
+}
+
+// The answer to a reset can be lost after the ECU did reset, and the adapter is then back at
+// 9600 baud while this side still talks at 38400: every request after would be garbled. So
+// each time the reset goes unanswered it is sent again at the other speed.
+void CFlashDlg::OnResponseTimeout() {
+    if (!IsPending(Row::EcuReset)) return;
+    SetLineSpeed(lineSpeed == kHighBaud ? 0 : 1);
 }

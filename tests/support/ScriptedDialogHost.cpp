@@ -52,19 +52,26 @@ void ScriptedDialogHost::AddSystemMenuEntry(int commandId, std::string_view text
 }
 
 MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                             MessageButtons) {
+                                             MessageButtons buttons) {
+    MessageResult answer = MessageResult::Ok;
     calls_.Run([&] {
         std::function<void(const MessageBoxCall&)> handler;
-        MessageBoxCall call{std::string(text), std::string(caption), icon};
+        MessageBoxCall call{std::string(text), std::string(caption), icon, buttons};
         {
             std::lock_guard lock(mutex_);
             boxes_.push_back(call);
             Record("message " + call.text);
             handler = boxHandler_;
+            if (buttons == MessageButtons::YesNo) answer = yesNoAnswer_;
         }
         if (handler) handler(call);
     });
-    return MessageResult::Ok;
+    return answer;
+}
+
+void ScriptedDialogHost::ScriptYesNoAnswer(MessageResult answer) {
+    std::lock_guard lock(mutex_);
+    yesNoAnswer_ = answer;
 }
 
 void ScriptedDialogHost::SetTimer(int timerId, uint32_t periodMs) {

@@ -23,6 +23,7 @@ public:
     struct MessageBoxCall {
         std::string text, caption;
         MessageIcon icon;
+        MessageButtons buttons;
     };
 
     void SetItemText(int controlId, std::string_view text) override;
@@ -71,6 +72,8 @@ public:
     // dialog's OnDispatch runs). Without a handler requests are only counted.
     void OnDispatchRequest(std::function<void()> handler);
     int DispatchRequests() const;
+    // Script: the answer to every Yes/No box from now on (No until scripted).
+    void ScriptYesNoAnswer(MessageResult answer);
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
@@ -89,6 +92,7 @@ private:
     std::string title_;
     int busyRepaints_ = 0;
     std::optional<std::string> fileChoice_;
+    MessageResult yesNoAnswer_ = MessageResult::No;
     std::function<void(const MessageBoxCall&)> boxHandler_;
     std::function<void()> dispatchHandler_;
     int dispatchRequests_ = 0;

@@ -20,6 +20,8 @@ public:
     void Advance(uint64_t ms) { nowMs_ += ms; }
     void AdvanceTo(uint64_t ms);
     void SetLocalTime(const std::tm& time, bool available = true);
+    // A calendar time with its weekday and day of the year filled in, as the system gives it.
+    static std::tm CalendarTime(int year, unsigned month, unsigned day, int hour, int minute, int second);
     std::vector<uint32_t> Sleeps() const;
     // Called by each Sleep with the time it sleeps until, before the clock is there: what else
     // happens meanwhile (timer ticks on the other thread) runs in it.

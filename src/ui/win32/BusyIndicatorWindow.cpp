@@ -1,94 +1,125 @@
 #include "ui/win32/BusyIndicatorWindow.h"
 
-#include "app/CTqBusyProgressCtrl.h"
-
 namespace {
 
 COLORREF ToColorRef(Colour c) { return RGB(c.red, c.green, c.blue); }
 
-void DrawRectangle(HDC canvas, const RECT& block, Colour outline, Colour fill) {
-    HPEN pen = CreatePen(PS_SOLID, 0, ToColorRef(outline));
-    HBRUSH brush = CreateSolidBrush(ToColorRef(fill));
-    HGDIOBJ oldPen = SelectObject(canvas, pen);
-    HGDIOBJ oldBrush = SelectObject(canvas, brush);
-    Rectangle(canvas, block.left, block.top, block.right, block.bottom);
-    SelectObject(canvas, oldPen);
-    SelectObject(canvas, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
-}
+class GdiBitmapCanvas final : public OffscreenCanvas {
+public:
+    GdiBitmapCanvas(HWND window, int32_t width, int32_t height, HDC const& screen) : screen_(screen) {
+        HDC windowDc = GetDC(window);
+        canvas_ = CreateCompatibleDC(windowDc);
+        bitmap_ = CreateCompatibleBitmap(windowDc, width, height);
+        ReleaseDC(window, windowDc);
+        if (canvas_ && bitmap_) previous_ = SelectObject(canvas_, bitmap_);
+    }
+    ~GdiBitmapCanvas() override {
+        if (previous_) SelectObject(canvas_, previous_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (canvas_) DeleteDC(canvas_);
+    }
+    GdiBitmapCanvas(const GdiBitmapCanvas&) = delete;
+    GdiBitmapCanvas& operator=(const GdiBitmapCanvas&) = delete;
+
+    void FillRect(const PixelRect& rect, Colour fill) override {
+        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+        HBRUSH brush = CreateSolidBrush(ToColorRef(fill));
+        ::FillRect(canvas_, &r, brush);
+        DeleteObject(brush);
+    }
+
+    // GDI's Rectangle keeps a one-pixel pen inside right and bottom: on the edge pixels.
+    void OutlinedRect(const PixelRect& rect, Colour outline, Colour fill) override {
+        if (rect.IsEmpty()) return;
+        HPEN pen = CreatePen(PS_SOLID, 0, ToColorRef(outline));
+        HBRUSH brush = CreateSolidBrush(ToColorRef(fill));
+        HGDIOBJ oldPen = SelectObject(canvas_, pen);
+        HGDIOBJ oldBrush = SelectObject(canvas_, brush);
+        Rectangle(canvas_, rect.left, rect.top, rect.right, rect.bottom);
+        SelectObject(canvas_, oldPen);
+        SelectObject(canvas_, oldBrush);
+        DeleteObject(pen);
+        DeleteObject(brush);
+    }
+
+    void CopyToScreen(const PixelRect& area) override {
+        if (screen_) BitBlt(screen_, area.left, area.top, area.Width(), area.Height(), canvas_, 0, 0, SRCCOPY);
+    }
+
+private:
+    HDC const& screen_;
+    HDC canvas_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
 
 } // namespace
 
-BusyIndicatorWindow::~BusyIndicatorWindow() { DiscardCanvas(); }
+BusyIndicatorWindow::~BusyIndicatorWindow() { Release(); }
 
 void BusyIndicatorWindow::Subclass(HWND control) {
+    control_ = control;
     SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     staticProcedure_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BusyIndicatorWindow::Procedure)));
+    model_.AttachView(this);
+}
+
+void BusyIndicatorWindow::Release() {
+    const HWND control = control_.exchange(nullptr);
+    if (!control) return;
+    model_.AttachView(nullptr);
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(staticProcedure_));
+}
+
+// Any thread: invalidating queues a paint for the window's own thread and never waits for it.
+void BusyIndicatorWindow::Invalidate() {
+    if (HWND control = control_) InvalidateRect(control, nullptr, FALSE);
+}
+
+PixelRect BusyIndicatorWindow::ClientRect() const {
+    RECT client{};
+    GetClientRect(control_, &client);
+    return {client.left, client.top, client.right, client.bottom};
+}
+
+Colour BusyIndicatorWindow::SystemButtonFace() const {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    return {GetRValue(face), GetGValue(face), GetBValue(face)};
+}
+
+std::unique_ptr<OffscreenCanvas> BusyIndicatorWindow::CreateOffscreenCanvas(int32_t width, int32_t height) {
+    return std::make_unique<GdiBitmapCanvas>(control_, width, height, screen_);
 }
 
 LRESULT CALLBACK BusyIndicatorWindow::Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<BusyIndicatorWindow*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    const WNDPROC base = self->staticProcedure_;
+    if (message > WM_USER && message <= WM_USER + BusyMessage::SetUseSystemBackground)
+        return self->model_.HandleMessage(static_cast<int32_t>(message - WM_USER), static_cast<intptr_t>(wParam),
+                                          static_cast<intptr_t>(lParam));
     switch (message) {
-    case WM_PAINT:
-        self->Paint(control);
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        self->screen_ = BeginPaint(control, &paint);
+        self->model_.OnPaint();
+        self->screen_ = nullptr;
+        EndPaint(control, &paint);
         return 0;
+    }
     case WM_ERASEBKGND:
         return 1;  // the paint covers the whole control
     case WM_SIZE:
-        self->DiscardCanvas();
+        self->model_.OnSize();
         break;
     case WM_SYSCOLORCHANGE:
-        InvalidateRect(control, nullptr, FALSE);
+        self->model_.OnSystemColourChange();
         break;
     case WM_NCDESTROY:
-        self->DiscardCanvas();
-        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->staticProcedure_));
+        self->Release();
         break;
     default:
         break;
     }
-    return CallWindowProcW(self->staticProcedure_, control, message, wParam, lParam);
-}
-
-void BusyIndicatorWindow::Paint(HWND control) {
-    PAINTSTRUCT paint;
-    HDC screen = BeginPaint(control, &paint);
-    RECT area;
-    GetClientRect(control, &area);
-    if (!canvas_) {
-        canvas_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, area.right, area.bottom);
-        canvasOldBitmap_ = SelectObject(canvas_, bitmap_);
-    }
-    FillRect(canvas_, &area, GetSysColorBrush(COLOR_BTNFACE));
-    DrawBlocks(canvas_, area);
-    BitBlt(screen, 0, 0, area.right, area.bottom, canvas_, 0, 0, SRCCOPY);
-    EndPaint(control, &paint);
-}
-
-void BusyIndicatorWindow::DrawBlocks(HDC canvas, const RECT& area) const {
-    const int32_t count = model_.BlockCount();
-    if (count <= 0) return;
-    const double blockWidth = (static_cast<double>(area.right - area.left) - count * model_.Spacing()) / count;
-    const int32_t position = model_.Position();
-    double x = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const RECT block{static_cast<LONG>(x), 0, static_cast<LONG>(x + blockWidth), area.bottom - area.top};
-        if (i == position)
-            DrawRectangle(canvas, block, model_.ActiveOutlineColour(), model_.ActiveColour());
-        else
-            DrawRectangle(canvas, block, model_.BlockOutlineColour(), model_.BlockColour());
-        x += model_.Spacing() + blockWidth;
-    }
-}
-
-void BusyIndicatorWindow::DiscardCanvas() {
-    if (!canvas_) return;
-    SelectObject(canvas_, canvasOldBitmap_);
-    DeleteObject(bitmap_);
-    DeleteDC(canvas_);
-    canvas_ = nullptr;
-    bitmap_ = nullptr;
+    return CallWindowProcW(base, control, message, wParam, lParam);
 }

@@ -134,8 +134,9 @@ bool Win32DialogHost::ChooseFile(std::string& path, std::string_view title) {
     return chosen;
 }
 
+// Invalidating is safe from any thread and only queues a paint: no need to wait for the window.
 void Win32DialogHost::RepaintBusyIndicator() {
-    OnUiThread([&] { InvalidateRect(GetDlgItem(dialog_, ControlId::BusyIndicator), nullptr, FALSE); });
+    if (const HWND window = dialog_) InvalidateRect(GetDlgItem(window, ControlId::BusyIndicator), nullptr, FALSE);
 }
 
 void Win32DialogHost::RunAboutBox(std::string_view text) {

@@ -162,4 +162,30 @@ TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) 
     EXPECT_TRUE(dlg.RunEnded());
 }
 
+// A repeat refused because the first request got through and only its answer was lost.
+TEST_F(NegativeResponse, ARepeatRefusedBecauseTheFirstGotThroughMovesOn) {
+    dlg.SetSessionStage(6);
+    dlg.MakePending(Row::StopSession);
+    Answer({0x7F, 0x20, 0x22});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ClearDiagnostics));
+    dlg.Withdraw(Row::ClearDiagnostics);
+
+    dlg.MakePending(Row::KeyLevel7);
+    Answer({0x7F, 0x27, 0x22});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel7));
+    EXPECT_NE(host.StatusText(), Text::ConditionsNotCorrect);
+}
+
+// The final answer after "response pending" is lost: the write goes out again after 10 s.
+TEST_F(NegativeResponse, ALostFinalAnswerSendsTheWriteAgain) {
+    bench.port.Open(1);
+    dlg.SetSessionStage(1);
+    dlg.MakePending(Row::WriteMemory);
+    Answer({0x7F, 0x3D, 0x78});
+    for (int tick = 0; tick < 199; ++tick) dlg.CheckFinalAnswerOverdue();
+    EXPECT_TRUE(PendingRows().empty());
+    dlg.CheckFinalAnswerOverdue();
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteMemory));
+}
+
 } // namespace

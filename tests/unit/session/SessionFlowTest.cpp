@@ -224,4 +224,21 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     EXPECT_EQ(dlg.sessionStage, 1);
 }
 
+// The answer to a reset is lost after the ECU reset: the adapter is back at 9600 baud, so the
+// unanswered reset is tried at the other speed each time.
+TEST_F(SessionFlow, AnUnansweredResetIsTriedAtBothSpeeds) {
+    bench.port.Open(1);
+    dlg.SetLineSpeed(1);
+    dlg.MakePending(Row::EcuReset);
+    dlg.SchedulerTick();
+    for (uint32_t expected : {9600u, 38400u, 9600u}) {
+        for (int tick = 0; tick < 21; ++tick) dlg.SchedulerTick();
+        EXPECT_EQ(bench.port.Baud(), expected);
+    }
+    dlg.Withdraw(Row::EcuReset);
+    dlg.MakePending(Row::ReadDate);
+    for (int tick = 0; tick < 25; ++tick) dlg.SchedulerTick();
+    EXPECT_EQ(bench.port.Baud(), 9600u) << "other requests keep the speed";
+}
+
 } // namespace

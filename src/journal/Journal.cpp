@@ -1,0 +1,180 @@
+#include "journal/Journal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+
+#include "platform/Storage.h"
+
+namespace {
+
+bool EndsWith(const std::string& text, std::string_view end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+auto Chronology(const JournalHeader& header, const std::string& path) {
+    const JournalTime& t = header.startedAt;
+    return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, path);
+}
+
+bool IsOf(const JournalHeader& header, std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> serial) {
+    return std::equal(vin.begin(), vin.end(), header.vin.begin()) &&
+           std::equal(serial.begin(), serial.end(), header.hardwareSerial.begin());
+}
+
+// The VIN's letters and digits name the file; a VIN that has none (never read, or wiped) does not.
+std::string VinForFileName(const std::array<uint8_t, 17>& vin) {
+    std::string text;
+    for (uint8_t c : vin)
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) text += static_cast<char>(c);
+    return text.empty() ? "unknown-vin" : text;
+}
+
+} // namespace
+
+bool NeedsRestore(const JournalHeader& header) {
+    return header.progress == JournalProgress::Saved || header.progress == JournalProgress::ProgrammingStarted;
+}
+
+Journal::Journal(Storage& storage) : storage_(storage) {}
+Journal::~Journal() = default;
+
+std::string Journal::Folder() const { return storage_.Folder(); }
+
+std::string Journal::NewFileName(const JournalHeader& header) {
+    const JournalTime& t = header.startedAt;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", unsigned{t.year}, unsigned{t.month},
+                  unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, unsigned{t.second});
+    const std::string base = std::string(stamp) + "-" + VinForFileName(header.vin);
+    const std::vector<std::string> taken = storage_.List();
+    std::string name = base + kSuffix;
+    for (int n = 2; std::find(taken.begin(), taken.end(), storage_.PathOf(name)) != taken.end(); ++n)
+        name = base + "-" + std::to_string(n) + kSuffix;
+    return name;
+}
+
+bool Journal::Begin(const JournalEntry& entry, std::string& reason) {
+    if (storage_.Folder().empty()) {
+        reason = "the environment names no folder for the program's state";
+        return false;
+    }
+    auto current = std::make_unique<JournalEntry>(entry);
+    current->header.progress = JournalProgress::Saved;
+    const std::string path = storage_.PathOf(NewFileName(current->header));
+    current_.reset();
+    currentPath_.clear();
+    if (!storage_.WriteAtomically(path, EncodeJournal(*current), reason)) return false;
+    current_ = std::move(current);
+    currentPath_ = path;
+    return true;
+}
+
+bool Journal::Mark(JournalProgress progress, std::string& reason) {
+    if (!current_) return true;
+    const JournalProgress before = current_->header.progress;
+    current_->header.progress = progress;
+    if (storage_.WriteAtomically(currentPath_, EncodeJournal(*current_), reason)) return true;
+    current_->header.progress = before;
+    return false;
+}
+
+bool Journal::MarkProgrammingStarted(std::string& reason) { return Mark(JournalProgress::ProgrammingStarted, reason); }
+bool Journal::MarkWriteBackFinished(std::string& reason) { return Mark(JournalProgress::WriteBackFinished, reason); }
+bool Journal::MarkFinished(std::string& reason) { return Mark(JournalProgress::Finished, reason); }
+
+bool Journal::ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours) {
+    ours = false;
+    std::vector<uint8_t> bytes;
+    if (!storage_.Read(path, kMaxJournalFileSize, bytes, problem)) return false;
+    const JournalDecodeResult result = DecodeJournal(bytes, entry);
+    if (result == JournalDecodeResult::Ok) return true;
+    problem = DecodeProblemText(result);
+    ours = result != JournalDecodeResult::NotAJournal || EndsWith(path, kSuffix);
+    return false;
+}
+
+std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProblem& problem) {
+    problem = {path, "", ""};
+    auto file = std::make_unique<JournalFile>();
+    file->path = path;
+    bool ours = false;
+    if (ReadEntry(path, file->entry, problem.text, ours)) return file;
+    // A file that is not ours at all stays where the operator keeps it.
+    if (std::string reason; ours && !storage_.MoveAside(path, kAsideSuffix, problem.keptAs, reason))
+        problem.text += "; " + reason;
+    return nullptr;
+}
+
+std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<JournalProblem>& problems) {
+    std::vector<std::unique_ptr<JournalFile>> files;
+    for (const std::string& path : storage_.List()) {
+        if (!EndsWith(path, kSuffix)) continue;
+        JournalProblem problem;
+        if (auto file = Load(path, problem))
+            files.push_back(std::move(file));
+        else
+            problems.push_back(std::move(problem));
+    }
+    std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+        return Chronology(a->entry.header, a->path) > Chronology(b->entry.header, b->path);
+    });
+    return files;
+}
+
+std::unique_ptr<JournalFile> Journal::FindUnfinishedFor(std::span<const uint8_t, 17> vin,
+                                                        std::span<const uint8_t, 4> hardwareSerial,
+                                                        std::vector<JournalProblem>& problems) {
+    for (auto& file : ScanUsable(problems))
+        if (NeedsRestore(file->entry.header) && IsOf(file->entry.header, vin, hardwareSerial)) return std::move(file);
+    return nullptr;
+}
+
+std::unique_ptr<JournalFile> Journal::FindUnfinished(std::vector<JournalProblem>& problems) {
+    for (auto& file : ScanUsable(problems))
+        if (NeedsRestore(file->entry.header)) return std::move(file);
+    return nullptr;
+}
+
+int Journal::SupersedeWrittenBack(std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> hardwareSerial,
+                                  std::vector<JournalProblem>& problems) {
+    int count = 0;
+    for (auto& file : ScanUsable(problems)) {
+        JournalHeader& header = file->entry.header;
+        if (header.progress != JournalProgress::WriteBackFinished || !IsOf(header, vin, hardwareSerial)) continue;
+        header.progress = JournalProgress::Superseded;
+        std::string reason;
+        if (storage_.WriteAtomically(file->path, EncodeJournal(file->entry), reason)) ++count;
+    }
+    return count;
+}
+
+bool Journal::MarkSuperseded(const std::string& path, std::string& reason) {
+    JournalProblem problem;
+    auto file = Load(path, problem);
+    if (!file) {
+        reason = problem.text;
+        return false;
+    }
+    file->entry.header.progress = JournalProgress::Superseded;
+    return storage_.WriteAtomically(path, EncodeJournal(file->entry), reason);
+}
+
+std::vector<JournalListing> Journal::List() {
+    std::vector<JournalListing> listings;
+    const auto entry = std::make_unique<JournalEntry>();
+    for (const std::string& path : storage_.List()) {
+        if (!EndsWith(path, kSuffix)) continue;
+        JournalListing listing{path, false, {}, {}};
+        bool ours = false;
+        listing.usable = ReadEntry(path, *entry, listing.problem, ours);
+        if (listing.usable) listing.header = entry->header;
+        listings.push_back(std::move(listing));
+    }
+    // Oldest run first; files that cannot be read after all of them.
+    std::sort(listings.begin(), listings.end(), [](const JournalListing& a, const JournalListing& b) {
+        if (a.usable != b.usable) return a.usable;
+        return Chronology(a.header, a.path) < Chronology(b.header, b.path);
+    });
+    return listings;
+}

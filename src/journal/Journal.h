@@ -1,0 +1,84 @@
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "journal/JournalFormat.h"
+
+class Storage;
+
+struct JournalFile {
+    std::string path;
+    JournalEntry entry;
+};
+
+// A file that looked like a journal but cannot be used; it has been moved aside for support.
+struct JournalProblem {
+    std::string path;    // where it was found
+    std::string keptAs;  // where it is now (empty when it could not be moved)
+    std::string text;    // why it is not used
+};
+
+struct JournalListing {
+    std::string path;
+    bool usable = false;
+    JournalHeader header;  // when usable
+    std::string problem;   // when not
+};
+
+// True while the journal still holds data the ECU may have lost: its write-back had not finished.
+bool NeedsRestore(const JournalHeader& header);
+
+// The journals of the runs, one file per run in the storage's folder: written before anything is
+// erased, marked as the run gets on, kept when it has finished.
+class Journal {
+public:
+    explicit Journal(Storage& storage);
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Writes this run's journal (its progress: saved). False, with the reason, when it did not
+    // reach the disk; the run then has no journal and the marks below do nothing.
+    bool Begin(const JournalEntry& entry, std::string& reason);
+    bool MarkProgrammingStarted(std::string& reason);
+    bool MarkWriteBackFinished(std::string& reason);
+    bool MarkFinished(std::string& reason);
+    bool Active() const { return current_ != nullptr; }
+    std::string Folder() const;
+    const std::string& CurrentPath() const { return currentPath_; }
+
+    // The newest journal whose write-back had not finished: of this ECU (VIN and hardware
+    // serial equal), or of any ECU. Damaged journals met on the way are moved aside and named in
+    // `problems`.
+    std::unique_ptr<JournalFile> FindUnfinishedFor(std::span<const uint8_t, 17> vin,
+                                                   std::span<const uint8_t, 4> hardwareSerial,
+                                                   std::vector<JournalProblem>& problems);
+    std::unique_ptr<JournalFile> FindUnfinished(std::vector<JournalProblem>& problems);
+    // Journals of this ECU whose run was cut off after its write-back: the ECU holds its records
+    // again, so they are marked superseded. Returns how many.
+    int SupersedeWrittenBack(std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> hardwareSerial,
+                             std::vector<JournalProblem>& problems);
+
+    // Every journal of the folder, oldest first; touches nothing.
+    std::vector<JournalListing> List();
+    // A journal named by the operator, wherever it is; a damaged one is moved aside.
+    std::unique_ptr<JournalFile> Load(const std::string& path, JournalProblem& problem);
+    bool MarkSuperseded(const std::string& path, std::string& reason);
+
+    static constexpr const char* kSuffix = ".journal";
+    static constexpr const char* kAsideSuffix = ".unusable";
+
+private:
+    bool Mark(JournalProgress progress, std::string& reason);
+    // False with the problem's text; `ours` tells whether the file is one of ours, though unusable.
+    bool ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
+    std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
+    std::string NewFileName(const JournalHeader& header);
+
+    Storage& storage_;
+    std::unique_ptr<JournalEntry> current_;
+    std::string currentPath_;
+};

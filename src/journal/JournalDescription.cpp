@@ -1,0 +1,36 @@
+#include "journal/JournalDescription.h"
+
+#include <cstdio>
+
+#include "ecu/RecordTexts.h"
+
+namespace {
+
+// A wiped or never-read VIN holds bytes that are no characters.
+std::string PrintableVin(const std::array<uint8_t, 17>& vin) {
+    std::string text = VinText(vin);
+    for (char& c : text)
+        if (c < 0x20 || c > 0x7E) c = '.';
+    return text.empty() ? "(none)" : text;
+}
+
+} // namespace
+
+std::string JournalTimeText(const JournalTime& t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t.year}, unsigned{t.month},
+                  unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, unsigned{t.second});
+    return text;
+}
+
+std::string DescribeJournal(const JournalHeader& header) {
+    return "VIN: " + PrintableVin(header.vin) + "\nHW serial: " + HardwareSerialText(header.hardwareSerial) +
+           "\nRun of: " + JournalTimeText(header.startedAt);
+}
+
+std::string JournalListingLine(const JournalListing& listing) {
+    if (!listing.usable) return listing.path + "  unusable: " + listing.problem;
+    const JournalHeader& h = listing.header;
+    return listing.path + "  VIN " + PrintableVin(h.vin) + "  HW serial " + HardwareSerialText(h.hardwareSerial) +
+           "  run of " + JournalTimeText(h.startedAt) + "  " + ProgressName(h.progress);
+}

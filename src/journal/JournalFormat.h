@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ecu/EcuDataSnapshot.h"
+
+// How far a run got. A journal is needed for a restore until its write-back has finished.
+enum class JournalProgress : uint8_t {
+    Saved = 0,               // written before stage 1; nothing erased yet, or erased just now
+    ProgrammingStarted = 1,
+    WriteBackFinished = 2,
+    Finished = 3,            // the run ended with "Finished OK"; kept as a backup
+    Superseded = 4,          // a later run holds these records, or the ECU holds them again
+};
+
+const char* ProgressName(JournalProgress progress);
+
+struct JournalTime {
+    uint16_t year;
+    uint8_t month, day, hour, minute, second;
+};
+
+// Which ECU, which run, how far it got.
+struct JournalHeader {
+    JournalProgress progress = JournalProgress::Saved;
+    std::array<uint8_t, 17> vin{};
+    std::array<uint8_t, 4> hardwareSerial{};
+    int32_t modelCode = 0;
+    int32_t variant = 0;
+    std::string softwareDate, softwareTime, softwareVersion;  // as the ECU reported them
+    int32_t imageIndex = 0;
+    JournalTime startedAt{};
+};
+
+// Everything a later run needs to put the ECU's own data back, and to tell which ECU it was.
+struct JournalEntry {
+    JournalHeader header;
+    EcuDataSnapshot snapshot{};
+    std::array<int32_t, kSavedMarkCount> savedMarks{};
+};
+
+inline constexpr std::size_t kMaxSoftwareText = 31;
+// Far above an encoded journal; a larger file is not one of ours.
+inline constexpr std::size_t kMaxJournalFileSize = 64 * 1024;
+
+enum class JournalDecodeResult { Ok, NotAJournal, UnknownFormat, ChecksumMismatch, Malformed };
+
+const char* DecodeProblemText(JournalDecodeResult result);
+
+// Texts longer than kMaxSoftwareText are cut.
+std::vector<uint8_t> EncodeJournal(const JournalEntry& entry);
+// Safe on any bytes; `out` is complete only when the result is Ok.
+JournalDecodeResult DecodeJournal(std::span<const uint8_t> bytes, JournalEntry& out);
+
+// CRC-32 (IEEE 802.3, reflected, as zip and PNG use it).
+uint32_t Crc32(std::span<const uint8_t> bytes);

@@ -1,0 +1,48 @@
+#include "ui/console/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kProgramName = "flash-updater-cli";
+
+// A file the program writes: an empty name or a directory can never be one.
+const CLI::Validator kWritableFileName(
+    [](std::string& value) {
+        if (value.empty()) return std::string("an empty file name");
+        std::error_code error;
+        if (std::filesystem::is_directory(value, error)) return value + " is a directory";
+        return std::string();
+    },
+    "", "FileName");
+
+} // namespace
+
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOptions& options, std::ostream& out,
+                                    std::ostream& err) {
+    CLI::App app("Reprograms an engine control unit through the serial interface adapter. The ports tried are "
+                 "the serial devices found, or those named by FLASH_UPDATER_PORTS (paths separated by ':').",
+                 kProgramName);
+    app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");
+    app.add_option("--debug-file", options.debugFile, "The file a debug report is appended to")
+        ->check(kWritableFileName)
+        ->type_name("PATH");
+    app.add_flag("--list-ports", options.listPorts, "Print the ports that are tried, by number, and exit");
+    app.add_option("--trace", options.traceFile, "Write every frame on the wire to FILE, with times and line speed")
+        ->check(kWritableFileName)
+        ->type_name("FILE");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help() << std::flush;
+        return kExitFinishedOk;
+    } catch (const CLI::ParseError& e) {
+        std::string reason = e.what();
+        if (const size_t end = reason.find('\n'); end != std::string::npos) reason.resize(end);
+        err << kProgramName << ": " << reason << " (see --help)\n" << std::flush;
+        return kExitBadUsage;
+    }
+    return std::nullopt;
+}

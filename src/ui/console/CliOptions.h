@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+struct CliOptions {
+    bool yes = false;                      // answer every message box OK, press "Proceed ->" when enabled
+    std::optional<std::string> debugFile;  // the open-file dialog's answer
+    bool listPorts = false;
+    std::optional<std::string> traceFile;
+};
+
+inline constexpr int kExitFinishedOk = 0;
+inline constexpr int kExitRunFailed = 1;
+inline constexpr int kExitBadUsage = 2;
+
+// Reads the command line into `options`. Returns an exit code when the program is to end at once:
+// 0 after --help (printed on `out`), 2 on bad usage with a one-line reason on `err`.
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOptions& options, std::ostream& out,
+                                    std::ostream& err);

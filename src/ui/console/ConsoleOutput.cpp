@@ -1,0 +1,52 @@
+#include "ui/console/ConsoleOutput.h"
+
+std::string PrintableText(std::string_view text) {
+    std::string printable(text);
+    for (char& c : printable) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) c = '?';
+    }
+    return printable;
+}
+
+void ConsoleOutput::PrintLine(std::string_view text) {
+    EraseBusyLine();
+    for (;;) {
+        const size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lastLine_ = PrintableText(line);
+        out_ << lastLine_ << '\n';
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    DrawBusyLine();
+    out_.flush();
+}
+
+void ConsoleOutput::ShowBusyLine(std::string_view text) {
+    if (!terminal_) return;
+    busyText_ = PrintableText(text);
+    DrawBusyLine();
+    out_.flush();
+}
+
+void ConsoleOutput::HideBusyLine() {
+    busyText_.clear();
+    EraseBusyLine();
+    out_.flush();
+}
+
+void ConsoleOutput::DrawBusyLine() {
+    if (busyText_.empty()) return;
+    // A shorter text than the one drawn before is padded so no old character remains.
+    const size_t padding = busyDrawnWidth_ > busyText_.size() ? busyDrawnWidth_ - busyText_.size() : 0;
+    out_ << '\r' << busyText_ << std::string(padding, ' ');
+    busyDrawnWidth_ = busyText_.size() + padding;
+}
+
+void ConsoleOutput::EraseBusyLine() {
+    if (busyDrawnWidth_ == 0) return;
+    out_ << '\r' << std::string(busyDrawnWidth_, ' ') << '\r';
+    busyDrawnWidth_ = 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+// The operator's answers: lines read from a file descriptor (standard input) by a thread of its
+// own, so that the user-interface thread keeps serving its timers and calls while a prompt waits.
+// Reading starts with the first look for a line; the thread sleeps in poll() and ends when the
+// input ends or the object goes.
+class LineInput {
+public:
+    // `arrived` is called on the reading thread whenever a line or the end of the input came.
+    LineInput(int fd, std::function<void()> arrived);
+    ~LineInput();
+    LineInput(const LineInput&) = delete;
+    LineInput& operator=(const LineInput&) = delete;
+
+    // The next whole line (without its line end), if one has come.
+    std::optional<std::string> TakeLine();
+    // No further line will come (end of input or a read error).
+    bool Ended();
+
+private:
+    void StartReading();
+    void ReadLoop();
+
+    const int fd_;
+    const std::function<void()> arrived_;
+    std::mutex mutex_;
+    std::string buffered_;  // read but not yet taken
+    bool ended_ = false;
+    bool started_ = false;
+    int stopRead_ = -1;
+    int stopWrite_ = -1;
+    std::thread reader_;
+};

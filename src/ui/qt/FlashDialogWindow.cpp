@@ -1,0 +1,109 @@
+#include "ui/qt/FlashDialogWindow.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/CFlashDlg.h"
+#include "ui/qt/AppIcon.h"
+#include "ui/qt/MainDialogTemplate.h"
+#include "ui/qt/QtBusyIndicator.h"
+
+FlashDialogWindow::FlashDialogWindow(CFlashDlg& dlg) : dlg_(dlg) {
+    setFont(TemplateFont());
+    units_ = DialogUnits::ForFont(font());
+    setWindowIcon(AppIcon());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(units_.ToPixels(MainDialogTemplate::kWidth, MainDialogTemplate::kHeight));
+    CreateControls();
+}
+
+void FlashDialogWindow::CreateControls() {
+    using MainDialogTemplate::Kind;
+    for (const MainDialogTemplate::Control& c : MainDialogTemplate::kControls) {
+        const QString text = QString::fromLatin1(c.text);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+        case Kind::StatusText: {
+            auto* label = new QLabel(text, this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignCenter);
+            label->setWordWrap(true);
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setLineWidth(1);
+            widget = label;
+            break;
+        }
+        case Kind::GroupBox:
+            widget = new QGroupBox(text, this);
+            break;
+        case Kind::PushButton: {
+            auto* button = new QPushButton(text, this);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, this, [this] { dlg_.OnProceed(); });
+            widget = button;
+            break;
+        }
+        case Kind::BusyIndicator:
+            widget = new QtBusyIndicator(dlg_.busyIndicator, calls_, this);
+            break;
+        case Kind::RadioButton: {
+            auto* radio = new QRadioButton(text, this);
+            connect(radio, &QRadioButton::clicked, this, [this, id = c.id] { dlg_.OnRadioButton(id); });
+            widget = radio;
+            break;
+        }
+        case Kind::ReadOnlyEdit: {
+            auto* edit = new QLineEdit(text, this);
+            edit->setReadOnly(true);
+            edit->setAlignment(Qt::AlignCenter);
+            widget = edit;
+            break;
+        }
+        }
+        widget->setGeometry(units_.ToPixels(c.x, c.y, c.width, c.height));
+        if (c.id != 0) items_[c.id] = widget;
+        // The frame is drawn behind the controls it surrounds.
+        if (c.kind == Kind::GroupBox) widget->lower();
+    }
+}
+
+QWidget* FlashDialogWindow::Item(int controlId) const {
+    const auto found = items_.find(controlId);
+    return found == items_.end() ? nullptr : found->second;
+}
+
+void FlashDialogWindow::AddWindowMenuEntry(int commandId, const QString& text) {
+    menuEntries_.push_back({commandId, text});
+}
+
+QMenu* FlashDialogWindow::CreateWindowMenu() {
+    auto* menu = new QMenu(this);
+    for (const MenuEntry& entry : menuEntries_) menu->addAction(entry.text)->setData(entry.commandId);
+    return menu;
+}
+
+void FlashDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (menuEntries_.empty()) return;
+    std::unique_ptr<QMenu> menu(CreateWindowMenu());
+    // The command runs once the menu is gone, as a system command does.
+    if (const QAction* chosen = menu->exec(event->globalPos())) dlg_.OnSysCommand(chosen->data().toInt());
+}
+
+// Escape (Cancel) ends the dialog through the close steps, like the close box: the link must
+// not be left running under a window that is gone.
+void FlashDialogWindow::reject() { close(); }
+
+void FlashDialogWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_) {
+        closed_ = true;
+        dlg_.OnClose();
+    }
+    event->accept();
+    done(QDialog::Rejected);
+}

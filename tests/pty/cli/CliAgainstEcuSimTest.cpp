@@ -1,0 +1,203 @@
+// flash-updater-cli as a whole, with its real threads, against ecu-sim over a pseudo-terminal:
+// exit codes, the last line, the wire trace, the output on a terminal and into a file, the end by
+// a signal.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <cstring>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "CliProcess.h"
+#include "EcuSimProcess.h"
+#include "ecu/RecordRepairs.h"
+
+namespace {
+
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+// Short erase and boot times keep a whole update as short as the program's own pace allows.
+const std::vector<std::string> kQuickEcu = {"--once", "--erase-ms", "300", "--boot-ms", "300"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::string TempPath(const char* name) {
+    return "/tmp/flash-updater-cli-" + std::to_string(getpid()) + "-" + name;
+}
+
+std::vector<uint8_t> HexBytes(const std::string& hex) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The tx lines of a trace, time stamps taken off: "9600 tx 02 90 92".
+std::vector<std::string> SentFrames(const std::string& trace) {
+    std::vector<std::string> frames;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string stamp, baud, direction;
+        if (!(fields >> stamp >> baud >> direction) || direction != "tx") continue;
+        std::string bytes;
+        std::getline(fields, bytes);
+        frames.push_back(baud + " tx" + bytes);
+    }
+    return frames;
+}
+
+// The total of both areas' byte counts as their first progress lines give them, in tags.
+int TagsInProgressLines(const std::string& output) {
+    int tags = 0;
+    for (const char* first : {"Writing (Base) - 0%  (192 of ", "Writing (Upper) - 0%  (192 of "}) {
+        const size_t at = output.find(first);
+        if (at != std::string::npos) tags += std::stoi(output.substr(at + std::strlen(first))) / 192;
+    }
+    return tags;
+}
+
+TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTheTrace) {
+    const std::string report = TempPath("report.json");
+    const std::string trace = TempPath("trace.txt");
+    {
+        // Not --once: the simulator is stopped (and writes its report) when this block ends.
+        EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--report", report});
+        ASSERT_FALSE(sim.SlavePath().empty());
+        CliProcess cli({"--yes", "--trace", trace}, sim.SlavePath());
+        ASSERT_EQ(cli.WaitForExit(), 0) << cli.Output() << cli.Errors();
+        EXPECT_EQ(cli.Lines().back(), "Finished OK");
+        EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410"));
+        const int tags = TagsInProgressLines(cli.Output());
+        EXPECT_GT(tags, 1000);
+
+        const std::vector<std::string> sent = SentFrames(ReadFile(trace));
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.front(), "9600 tx 02 90 92");
+        const auto writes = std::count_if(sent.begin(), sent.end(), [](const std::string& frame) {
+            return frame.rfind("38400 tx C6 3D ", 0) == 0;
+        });
+        EXPECT_EQ(writes, tags);
+    }
+    const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
+    ASSERT_FALSE(json.is_discarded());
+    EXPECT_TRUE(json["updateFinished"].get<bool>());
+    EXPECT_TRUE(json["violations"].empty()) << json["violations"].dump();
+    // The restore brings every record back, except that the history gains the run's entry and two
+    // records carry the repairs made as they were read.
+    for (const auto& record : json["changedRecords"]) {
+        const std::string name = record["record"];
+        std::vector<uint8_t> repaired = HexBytes(record["atStart"]);
+        if (name == "21 69") continue;
+        if (name == "21 17" && repaired.size() == 14) {
+            RepairRecord17(repaired.data());
+        } else if (name == "21 33" && repaired.size() == 10) {
+            RepairRecord33(repaired.data());
+        } else {
+            ADD_FAILURE() << "not restored: " << record.dump();
+        }
+        EXPECT_EQ(HexBytes(record["now"]), repaired) << record.dump();
+    }
+    unlink(report.c_str());
+    unlink(trace.c_str());
+}
+
+TEST(CliAgainstEcuSim, ARunEndedWithoutAnUpdateExitsWith1AndItsLastTextLast) {
+    struct Case {
+        std::vector<std::string> ecu, cli;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {{"--date", "Dec 31 2030"}, {"--yes"}, "Update cancelled. ECU programmed with a later version"},
+        {{"--model-code", "5"}, {"--yes"}, "Update cancelled. Unknown ECU"},
+        // No model code: the image is chosen by the version, which names none; nothing is pending.
+        {{"--fault", "unsupported@21AC,always", "--version", "999E"}, {"--yes"}, "Update cancelled. Unknown ECU"},
+        // Without --yes the operator is asked; an input that ends without a yes declines.
+        {{}, {}, "Pre-loaded with K410"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lastLine);
+        EcuSimProcess sim(With(kQuickEcu, c.ecu));
+        CliProcess cli(c.cli, sim.SlavePath());
+        EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+        EXPECT_EQ(cli.Lines().back(), c.lastLine);
+        if (c.cli.empty()) {
+            EXPECT_THAT(cli.Output(), HasSubstr("\nProceed with programming? [y/N]\n"));
+        }
+    }
+}
+
+TEST(CliAgainstEcuSim, AYesToTheProceedQuestionStartsTheProgramming) {
+    EcuSimProcess sim(kQuickEcu);
+    CliProcess cli({}, sim.SlavePath(), CliProcess::Stdout::Pipe, "Y\n");
+    ASSERT_TRUE(cli.WaitForOutput("Erasing...")) << cli.Output() << cli.Errors();
+    EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410\nProceed with programming? [y/N]\nProceed ->\n"));
+    cli.Signal(SIGTERM);
+    EXPECT_EQ(cli.WaitForExit(), 1);
+}
+
+TEST(CliAgainstEcuSim, BadUsageExitsWith2BeforeTouchingThePort) {
+    EcuSimProcess sim({"--once"});
+    CliProcess cli({"--yes", "--no-such-option"}, sim.SlavePath());
+    EXPECT_EQ(cli.WaitForExit(), 2);
+    EXPECT_TRUE(cli.Output().empty());
+    EXPECT_THAT(cli.Errors(), HasSubstr("--no-such-option"));
+    EXPECT_EQ(std::count(cli.Errors().begin(), cli.Errors().end(), '\n'), 1);
+}
+
+// An adapter that never answers makes the response time-out step the busy indicator once a
+// second; the program then hunts until it is stopped.
+TEST(CliAgainstEcuSim, TheBusyLineIsRedrawnInPlaceOnATerminalAndLeftOutOfAFile) {
+    for (const CliProcess::Stdout kind : {CliProcess::Stdout::Terminal, CliProcess::Stdout::File}) {
+        const bool terminal = kind == CliProcess::Stdout::Terminal;
+        SCOPED_TRACE(terminal ? "terminal" : "file");
+        EcuSimProcess sim({"--fault", "silent-adapter"});
+        CliProcess cli({"--yes"}, sim.SlavePath(), kind);
+        if (terminal) ASSERT_TRUE(cli.WaitForOutput("\r[")) << cli.Output();
+        else ::usleep(2'500'000);  // a file says nothing until the end; the indicator steps meanwhile
+        cli.Signal(SIGTERM);
+        ASSERT_EQ(cli.WaitForExit(), 1) << cli.Errors();
+        const std::string& out = cli.Output();
+        if (terminal) {
+            EXPECT_THAT(out, ContainsRegex("\r\\[-*#-*\\]"));
+            EXPECT_EQ(cli.Lines().back(), "Connecting to Com Port  [  1  ]");  // taken down before the end
+        } else {
+            EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](char c) { return c == '\n' || c >= 0x20; })) << out;
+            EXPECT_THAT(out, Not(ContainsRegex("\\[-*#-*\\]")));
+            EXPECT_EQ(cli.Lines().back(), "Connecting to Com Port  [  1  ]");
+        }
+    }
+}
+
+TEST(CliAgainstEcuSim, SigintMidRunClosesTheLineAndExitsWith1WithTheLastStatusLast) {
+    EcuSimProcess sim(kQuickEcu);
+    CliProcess cli({"--yes"}, sim.SlavePath());
+    ASSERT_TRUE(cli.WaitForOutput("Writing (Base) - 5%")) << cli.Output() << cli.Errors();
+    cli.Signal(SIGINT);
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Errors();
+    // The progress lines carry the byte counts; the last line is the status text alone.
+    EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
+    // ecu-sim --once ends when the program has closed the line.
+    EXPECT_EQ(sim.WaitForExit(), 0);
+}
+
+} // namespace

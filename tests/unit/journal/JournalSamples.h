@@ -1,0 +1,31 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "journal/JournalFormat.h"
+
+// A journal entry with every field set and a snapshot whose bytes differ from one another.
+inline std::unique_ptr<JournalEntry> SampleEntry(std::string_view vin = "WVWZZZ1KZAW000123",
+                                                 JournalTime startedAt = {2026, 12, 10, 13, 6, 3},
+                                                 std::array<uint8_t, 4> serial = {0x03, 0x12, 0xAB, 0x05}) {
+    auto entry = std::make_unique<JournalEntry>();
+    JournalHeader& h = entry->header;
+    h.progress = JournalProgress::ProgrammingStarted;
+    std::memcpy(h.vin.data(), vin.data(), std::min<std::size_t>(vin.size(), h.vin.size()));
+    h.hardwareSerial = serial;
+    h.modelCode = 17;
+    h.variant = -2;
+    h.softwareDate = "Mar 14 2010";
+    h.softwareTime = "09:30:00";
+    h.softwareVersion = "304E";
+    h.imageIndex = 5;
+    h.startedAt = startedAt;
+    auto* bytes = reinterpret_cast<uint8_t*>(&entry->snapshot);
+    for (std::size_t i = 0; i < sizeof entry->snapshot; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + vin[0]);
+    for (std::size_t i = 0; i < entry->savedMarks.size(); ++i) entry->savedMarks[i] = i % 3 == 0;
+    return entry;
+}

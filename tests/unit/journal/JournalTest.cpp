@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "JournalSamples.h"
+#include "TemporaryFolder.h"
+#include "journal/Journal.h"
+#include "platform/FolderStorage.h"
+
+namespace {
+
+constexpr std::array<uint8_t, 4> kSerial{0x03, 0x12, 0xAB, 0x05};
+constexpr std::array<uint8_t, 4> kOtherSerial{0x03, 0x12, 0xAB, 0x06};
+
+std::array<uint8_t, 17> Vin(std::string_view text) {
+    std::array<uint8_t, 17> vin{};
+    std::memcpy(vin.data(), text.data(), std::min<std::size_t>(text.size(), 17));
+    return vin;
+}
+
+class JournalTest : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    std::string folder = root.File("state");
+    FolderStorage storage{folder};
+    Journal journal{storage};
+    std::vector<JournalProblem> problems;
+
+    // A finished step of an earlier run, as it was left on the disk.
+    std::string Leave(std::string_view vin, JournalTime at, JournalProgress progress,
+                      std::array<uint8_t, 4> serial = kSerial) {
+        Journal earlier(storage);
+        std::string reason;
+        EXPECT_TRUE(earlier.Begin(*SampleEntry(vin, at, serial), reason)) << reason;
+        if (progress >= JournalProgress::ProgrammingStarted) earlier.MarkProgrammingStarted(reason);
+        if (progress >= JournalProgress::WriteBackFinished) earlier.MarkWriteBackFinished(reason);
+        if (progress >= JournalProgress::Finished) earlier.MarkFinished(reason);
+        if (progress == JournalProgress::Superseded) earlier.MarkSuperseded(earlier.CurrentPath(), reason);
+        return earlier.CurrentPath();
+    }
+
+    JournalProgress ProgressOf(const std::string& path) {
+        JournalProblem problem;
+        const auto file = journal.Load(path, problem);
+        EXPECT_TRUE(file) << problem.text;
+        return file ? file->entry.header.progress : JournalProgress::Superseded;
+    }
+};
+
+TEST_F(JournalTest, RunIsSavedAndMarkedAsItGetsOn) {
+    std::string reason;
+    auto entry = SampleEntry();
+    entry->header.progress = JournalProgress::Finished;  // whatever the caller left there
+    ASSERT_TRUE(journal.Begin(*entry, reason)) << reason;
+    EXPECT_EQ(journal.CurrentPath(), folder + "/20261210-130603-WVWZZZ1KZAW000123.journal");
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::Saved);
+    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+
+    const struct {
+        bool (Journal::*mark)(std::string&);
+        JournalProgress expected;
+    } steps[] = {
+        {&Journal::MarkProgrammingStarted, JournalProgress::ProgrammingStarted},
+        {&Journal::MarkWriteBackFinished, JournalProgress::WriteBackFinished},
+        {&Journal::MarkFinished, JournalProgress::Finished},
+    };
+    for (const auto& step : steps) {
+        ASSERT_TRUE((journal.*step.mark)(reason)) << reason;
+        EXPECT_EQ(ProgressOf(journal.CurrentPath()), step.expected);
+    }
+
+    JournalProblem problem;
+    const auto kept = journal.Load(journal.CurrentPath(), problem);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(std::memcmp(&kept->entry.snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
+    EXPECT_EQ(kept->entry.savedMarks, entry->savedMarks);
+    EXPECT_EQ(root.Names(), std::vector<std::string>{"state"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
+}
+
+TEST_F(JournalTest, RunsInTheSameSecondGetFilesOfTheirOwn) {
+    const std::string first = Leave("WVWZZZ1KZAW000123", {2026, 12, 10, 13, 6, 3}, JournalProgress::Finished);
+    const std::string second = Leave("WVWZZZ1KZAW000123", {2026, 12, 10, 13, 6, 3}, JournalProgress::Saved);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(ProgressOf(first), JournalProgress::Finished);
+    EXPECT_EQ(Leave("\xff\xff", {2026, 12, 10, 13, 6, 4}, JournalProgress::Saved),
+              folder + "/20261210-130604-unknown-vin.journal");
+}
+
+TEST_F(JournalTest, FindsTheNewestRunThatMayHaveLostData) {
+    const std::string vin = "WVWZZZ1KZAW000123";
+    Leave(vin, {2026, 12, 1, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+    const std::string newest = Leave(vin, {2026, 12, 9, 9, 0, 0}, JournalProgress::Saved);
+    Leave(vin, {2026, 12, 10, 9, 0, 0}, JournalProgress::WriteBackFinished);
+    Leave(vin, {2026, 12, 10, 9, 5, 0}, JournalProgress::Finished);
+    Leave(vin, {2026, 12, 10, 9, 6, 0}, JournalProgress::Superseded);
+    Leave(vin, {2026, 12, 11, 9, 0, 0}, JournalProgress::ProgrammingStarted, kOtherSerial);
+    const std::string otherEcu = Leave("VF1AB000123456789", {2026, 12, 12, 9, 0, 0}, JournalProgress::Saved);
+
+    const auto found = journal.FindUnfinishedFor(Vin(vin), kSerial, problems);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, newest);
+    EXPECT_EQ(found->entry.header.startedAt.day, 9);
+
+    EXPECT_FALSE(journal.FindUnfinishedFor(Vin("VF1AB000123456780"), kSerial, problems));
+    const auto any = journal.FindUnfinished(problems);
+    ASSERT_TRUE(any);
+    EXPECT_EQ(any->path, otherEcu);
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(JournalTest, RunCutOffAfterItsWriteBackIsSuperseded) {
+    const std::string vin = "WVWZZZ1KZAW000123";
+    const std::string writtenBack = Leave(vin, {2026, 12, 1, 9, 0, 0}, JournalProgress::WriteBackFinished);
+    const std::string otherEcu = Leave(vin, {2026, 12, 2, 9, 0, 0}, JournalProgress::WriteBackFinished, kOtherSerial);
+    const std::string unfinished = Leave(vin, {2026, 12, 3, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+
+    EXPECT_EQ(journal.SupersedeWrittenBack(Vin(vin), kSerial, problems), 1);
+    EXPECT_EQ(ProgressOf(writtenBack), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::WriteBackFinished);
+    EXPECT_EQ(ProgressOf(unfinished), JournalProgress::ProgrammingStarted);
+}
+
+TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
+    const std::string damaged = Leave("WVWZZZ1KZAW000123", {2026, 12, 9, 9, 0, 0}, JournalProgress::Saved);
+    std::string bytes = TemporaryFolder::ReadAll(damaged);
+    bytes[bytes.size() / 2] ^= 0x01;
+    TemporaryFolder::WriteAll(damaged, bytes);
+
+    const auto listing = journal.List();
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_FALSE(listing[0].usable);
+    EXPECT_EQ(listing[0].problem, "its checksum does not match: the file is damaged");
+    EXPECT_TRUE(std::filesystem::exists(damaged)) << "listing moves nothing";
+
+    EXPECT_FALSE(journal.FindUnfinished(problems));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].path, damaged);
+    EXPECT_EQ(problems[0].keptAs, damaged + ".unusable");
+    EXPECT_EQ(TemporaryFolder::ReadAll(problems[0].keptAs), bytes);
+    EXPECT_FALSE(std::filesystem::exists(damaged));
+
+    // A second damaged file of the same name does not overwrite the first one kept aside.
+    TemporaryFolder::WriteAll(damaged, "FLASH UPDATER JOURNAL\n\x09\x00");
+    problems.clear();
+    EXPECT_FALSE(journal.FindUnfinished(problems));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].text, "a journal format this program does not know");
+    EXPECT_EQ(problems[0].keptAs, damaged + "-2.unusable");
+    EXPECT_EQ(TemporaryFolder::ReadAll(damaged + ".unusable"), bytes);
+}
+
+TEST_F(JournalTest, NamedFileThatIsNoJournalStaysWhereItIs) {
+    const std::string notes = root.File("notes.txt");
+    TemporaryFolder::WriteAll(notes, "not a journal");
+    JournalProblem problem;
+    EXPECT_FALSE(journal.Load(notes, problem));
+    EXPECT_EQ(problem.text, "not a journal of this program");
+    EXPECT_TRUE(problem.keptAs.empty());
+    EXPECT_EQ(TemporaryFolder::ReadAll(notes), "not a journal");
+
+    EXPECT_FALSE(journal.Load(root.File("missing.journal"), problem));
+    EXPECT_NE(problem.text.find("missing.journal"), std::string::npos);
+}
+
+TEST_F(JournalTest, UnwritableFolderIsReportedAndTheRunHasNoJournal) {
+    TemporaryFolder::WriteAll(root.File("file"), "");
+    const std::string blocked = root.File("file") + "/state";
+    FolderStorage unwritable(blocked);
+    Journal cannot(unwritable);
+    std::string reason;
+    EXPECT_FALSE(cannot.Begin(*SampleEntry(), reason));
+    EXPECT_NE(reason.find(root.File("file")), std::string::npos) << reason;
+    EXPECT_FALSE(cannot.Active());
+    EXPECT_TRUE(cannot.MarkFinished(reason));
+    EXPECT_TRUE(cannot.List().empty());
+
+    FolderStorage nowhere("");
+    EXPECT_FALSE(Journal(nowhere).Begin(*SampleEntry(), reason));
+    EXPECT_EQ(reason, "the environment names no folder for the program's state");
+}
+
+TEST_F(JournalTest, ReadOnlyFolderIsReported) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::string reason;
+    EXPECT_FALSE(journal.Begin(*SampleEntry(), reason));
+    EXPECT_NE(reason.find(folder), std::string::npos) << reason;
+    EXPECT_TRUE(root.Names() == std::vector<std::string>{"state"});
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// The dialog's use of the journal: what is saved before stage 1, and what the stage-0 read is
+// offered afterwards.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "JournalSamples.h"
+#include "TemporaryFolder.h"
+#include "TestBench.h"
+#include "journal/JournalDescription.h"
+#include "journal/JournalTexts.h"
+#include "platform/FolderStorage.h"
+
+namespace {
+
+constexpr const char* kVin = "WVWZZZ1KZAW000123";
+
+class RunJournalTest : public ::testing::Test {
+protected:
+    TestBench bench;
+    CFlashDlg& dlg = *bench.dlg;
+    ScriptedDialogHost& host = bench.host;
+    TemporaryFolder root;
+    FolderStorage storage{root.File("state")};
+    Journal journal{storage};
+
+    RunJournalTest() {
+        dlg.journalSettings.journal = &journal;
+        bench.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 14, 2, 9));
+        std::memcpy(dlg.ecuDataSnapshot.ident90.data(), kVin, 17);
+        dlg.ecuDataSnapshot.ident92 = {0x03, 0x12, 0xAB, 0x05};
+        dlg.ecuDataSnapshot.local12 = {1, 2, 3, 4, 5};
+        dlg.savedMarks[0] = 1;
+        dlg.savedMarks[77] = 1;
+        dlg.modelCode = 17;
+        dlg.variant = 1;
+        dlg.imageIndex = 5;
+        std::strcpy(dlg.ecuIdentification.softwareDate, "Mar 14 2010");
+        std::strcpy(dlg.ecuIdentification.softwareTime, "09:30:00");
+        std::memcpy(dlg.ecuIdentification.currentVersion, "304E", 5);
+    }
+
+    // An earlier run of an ECU, left at the given progress.
+    std::string Leave(std::string_view vin, JournalTime at, JournalProgress progress) {
+        auto entry = SampleEntry(vin, at);
+        entry->header.progress = progress;
+        const std::string path = storage.PathOf(std::string(vin.substr(0, 3)) + std::to_string(at.day) + ".journal");
+        std::string reason;
+        EXPECT_TRUE(storage.WriteAtomically(path, EncodeJournal(*entry), reason)) << reason;
+        return path;
+    }
+
+    JournalProgress ProgressOf(const std::string& path) {
+        JournalProblem problem;
+        const auto file = journal.Load(path, problem);
+        return file ? file->entry.header.progress : JournalProgress::Superseded;
+    }
+
+    bool SnapshotIs(const JournalEntry& entry) const {
+        return std::memcmp(&dlg.ecuDataSnapshot, &entry.snapshot, sizeof entry.snapshot) == 0 &&
+               dlg.savedMarks == entry.savedMarks;
+    }
+
+    std::vector<ScriptedDialogHost::MessageBoxCall> YesNoBoxes() const {
+        std::vector<ScriptedDialogHost::MessageBoxCall> boxes;
+        for (const auto& box : host.MessageBoxes())
+            if (box.buttons == MessageButtons::YesNo) boxes.push_back(box);
+        return boxes;
+    }
+};
+
+TEST_F(RunJournalTest, BeginSavesTheSnapshotAndWhoTheEcuIs) {
+    ASSERT_TRUE(dlg.BeginJournal());
+    JournalProblem problem;
+    const auto saved = journal.Load(journal.CurrentPath(), problem);
+    ASSERT_TRUE(saved) << problem.text;
+    const JournalHeader& h = saved->entry.header;
+    EXPECT_EQ(h.progress, JournalProgress::Saved);
+    EXPECT_EQ(std::string(h.vin.begin(), h.vin.end()), kVin);
+    EXPECT_EQ(h.hardwareSerial, (std::array<uint8_t, 4>{0x03, 0x12, 0xAB, 0x05}));
+    EXPECT_EQ(h.modelCode, 17);
+    EXPECT_EQ(h.variant, 1);
+    EXPECT_EQ(h.imageIndex, 5);
+    EXPECT_EQ(h.softwareDate, "Mar 14 2010");
+    EXPECT_EQ(h.softwareTime, "09:30:00");
+    EXPECT_EQ(h.softwareVersion, "304E");
+    EXPECT_EQ(JournalTimeText(h.startedAt), "2026-12-10 14:02:09");
+    EXPECT_TRUE(SnapshotIs(saved->entry));
+    EXPECT_TRUE(host.MessageBoxes().empty());
+
+    dlg.RecordJournalProgress(JournalProgress::ProgrammingStarted);
+    dlg.RecordJournalProgress(JournalProgress::WriteBackFinished);
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::WriteBackFinished);
+    dlg.RecordJournalProgress(JournalProgress::Finished);
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::Finished);
+}
+
+// The operator decides whether to program without a saved copy; nobody decides it for an
+// unattended run.
+TEST_F(RunJournalTest, JournalThatCannotBeSavedStopsTheRunUnlessTheOperatorAccepts) {
+    TemporaryFolder::WriteAll(root.File("state"), "a file where the folder should be");
+    const struct {
+        bool unattended;
+        MessageResult answer;
+        bool proceeds;
+        std::size_t questions;
+    } cases[] = {
+        {false, MessageResult::Yes, true, 1},
+        {false, MessageResult::No, false, 1},
+        {true, MessageResult::Yes, false, 0},
+    };
+    for (const auto& c : cases) {
+        TestBench other;
+        other.dlg->journalSettings = {&journal, c.unattended, ""};
+        other.host.ScriptYesNoAnswer(c.answer);
+        EXPECT_EQ(other.dlg->BeginJournal(), c.proceeds) << c.unattended;
+        std::size_t questions = 0;
+        for (const auto& box : other.host.MessageBoxes()) {
+            if (box.buttons != MessageButtons::YesNo) continue;
+            ++questions;
+            EXPECT_NE(box.text.find(std::string(Text::JournalFolder) + root.File("state")), std::string::npos);
+        }
+        EXPECT_EQ(questions, c.questions);
+        if (!c.proceeds) {
+            EXPECT_EQ(other.host.StatusText().rfind(Text::NotProgrammedNoJournal, 0), 0u) << other.host.StatusText();
+            EXPECT_NE(other.host.StatusText().find(root.File("state")), std::string::npos);
+            EXPECT_EQ(other.dlg->runEnded, 1);
+        }
+    }
+}
+
+TEST_F(RunJournalTest, OperatorIsAskedAboutAnInterruptedRunAndItsDataIsWrittenBack) {
+    const std::string interrupted = Leave(kVin, {2026, 12, 9, 8, 15, 0}, JournalProgress::ProgrammingStarted);
+    JournalProblem problem;
+    const auto saved = journal.Load(interrupted, problem);
+    ASSERT_TRUE(saved);
+
+    host.ScriptYesNoAnswer(MessageResult::No);
+    dlg.OfferJournalRestore();
+    ASSERT_EQ(YesNoBoxes().size(), 1u);
+    EXPECT_NE(YesNoBoxes()[0].text.find("VIN: WVWZZZ1KZAW000123\nHW serial: C12ab_05\nRun of: 2026-12-09 08:15:00"),
+              std::string::npos)
+        << YesNoBoxes()[0].text;
+    EXPECT_FALSE(SnapshotIs(saved->entry));
+    EXPECT_FALSE(dlg.restoreSource);
+
+    host.ScriptYesNoAnswer(MessageResult::Yes);
+    dlg.OfferJournalRestore();
+    EXPECT_TRUE(SnapshotIs(saved->entry));
+    ASSERT_TRUE(dlg.restoreSource);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::ProgrammingStarted) << "kept until this run has its own";
+
+    ASSERT_TRUE(dlg.BeginJournal());
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
+    const auto own = journal.Load(journal.CurrentPath(), problem);
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(SnapshotIs(own->entry));
+}
+
+TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
+    dlg.journalSettings.unattended = true;
+    const std::string other = Leave("VF1AB000123456789", {2026, 12, 9, 8, 0, 0}, JournalProgress::Saved);
+    dlg.OfferJournalRestore();
+    EXPECT_FALSE(dlg.restoreSource);
+    ASSERT_EQ(host.MessageBoxes().size(), 1u);
+    EXPECT_EQ(host.MessageBoxes()[0].text, Text::JournalLeftUnused + other);
+
+    const std::string own = Leave(kVin, {2026, 12, 8, 8, 0, 0}, JournalProgress::ProgrammingStarted);
+    dlg.OfferJournalRestore();
+    ASSERT_TRUE(dlg.restoreSource);
+    EXPECT_EQ(dlg.restoreSource->path, own);
+
+    dlg.journalSettings.resumeFrom = other;
+    EXPECT_TRUE(dlg.OfferJournalRestore());
+    ASSERT_TRUE(dlg.restoreSource);
+    EXPECT_EQ(dlg.restoreSource->path, other);
+    EXPECT_TRUE(YesNoBoxes().empty());
+
+    // A named journal that cannot be used ends the run: no restore, no programming.
+    dlg.journalSettings.resumeFrom = root.File("missing.journal");
+    EXPECT_FALSE(dlg.OfferJournalRestore());
+    EXPECT_FALSE(dlg.restoreSource);
+    EXPECT_EQ(host.StatusText(), Text::NamedJournalUnusable);
+    EXPECT_EQ(dlg.runEnded, 1);
+}
+
+TEST_F(RunJournalTest, RunCutOffAfterItsWriteBackIsSupersededAndDamageIsReported) {
+    const std::string writtenBack = Leave(kVin, {2026, 12, 9, 8, 0, 0}, JournalProgress::WriteBackFinished);
+    const std::string damaged = Leave(kVin, {2026, 12, 8, 8, 0, 0}, JournalProgress::Saved);
+    std::string bytes = TemporaryFolder::ReadAll(damaged);
+    bytes[100] ^= 0x40;
+    TemporaryFolder::WriteAll(damaged, bytes);
+
+    dlg.OfferJournalRestore();
+    EXPECT_FALSE(dlg.restoreSource);
+    EXPECT_EQ(ProgressOf(writtenBack), JournalProgress::Superseded);
+    EXPECT_TRUE(YesNoBoxes().empty());
+    const auto boxes = host.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, std::string(Text::JournalUnusable) + damaged +
+                                 "\nits checksum does not match: the file is damaged\n" + Text::JournalKeptAs + damaged +
+                                 ".unusable");
+}
+
+TEST_F(RunJournalTest, WithoutJournalNothingIsAskedOrWritten) {
+    dlg.journalSettings.journal = nullptr;
+    Leave(kVin, {2026, 12, 9, 8, 0, 0}, JournalProgress::Saved);
+    dlg.OfferJournalRestore();
+    EXPECT_TRUE(dlg.BeginJournal());
+    dlg.RecordJournalProgress(JournalProgress::Finished);
+    EXPECT_TRUE(host.MessageBoxes().empty());
+    EXPECT_EQ(storage.List().size(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// The command line: what is accepted, and that every kind of bad usage ends with exit code 2 and
+// a one-line reason.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ui/console/CliOptions.h"
+
+namespace {
+
+struct Parsed {
+    std::optional<int> exitCode;
+    CliOptions options;
+    std::string out, err;
+};
+
+Parsed Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "flash-updater-cli");
+    Parsed parsed;
+    std::ostringstream out, err;
+    parsed.exitCode = ParseCommandLine(static_cast<int>(args.size()), args.data(), parsed.options, out, err);
+    parsed.out = out.str();
+    parsed.err = err.str();
+    return parsed;
+}
+
+TEST(CliOptions, AcceptsItsOptions) {
+    const Parsed none = Parse({});
+    EXPECT_FALSE(none.exitCode);
+    EXPECT_FALSE(none.options.yes || none.options.listPorts || none.options.debugFile || none.options.traceFile);
+
+    const Parsed all = Parse({"--yes", "--debug-file", "/tmp/report.txt", "--trace=/tmp/wire.txt", "--list-ports"});
+    EXPECT_FALSE(all.exitCode) << all.err;
+    EXPECT_TRUE(all.options.yes);
+    EXPECT_TRUE(all.options.listPorts);
+    EXPECT_EQ(all.options.debugFile, "/tmp/report.txt");
+    EXPECT_EQ(all.options.traceFile, "/tmp/wire.txt");
+}
+
+TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
+    const Parsed help = Parse({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
+    const std::vector<std::vector<const char*>> cases = {
+        {"--bogus"},
+        {"positional"},
+        {"--debug-file"},                // its path is missing
+        {"--debug-file", ""},            // an empty name
+        {"--debug-file", "/"},           // a directory
+        {"--trace", "/"},
+        {"--trace"},
+        {"--yes=maybe"},
+        {"--resume", "journal.json"},    // not offered yet
+        {"-y"},
+    };
+    for (const auto& args : cases) {
+        const Parsed bad = Parse(args);
+        EXPECT_EQ(bad.exitCode, 2) << args[0];
+        EXPECT_EQ(bad.err.rfind("flash-updater-cli: ", 0), 0u) << bad.err;
+        EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
+        EXPECT_TRUE(bad.out.empty());
+    }
+}
+
+} // namespace
