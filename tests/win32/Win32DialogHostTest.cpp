@@ -109,8 +109,9 @@ TEST_F(DialogOnThisThread, TheSystemMenuEntryAndTheAboutBoxShowTheProgramsTexts)
     std::string shown, caption;
     std::thread operatorAtTheBox([&] {
         HWND box = nullptr;
-        for (int tries = 0; !box && tries < 500; ++tries) {
+        for (int tries = 0; !box && tries < 3000; ++tries) {  // a fresh Wine desktop can be slow to start
             box = FindWindowA(nullptr, "About...");
+            if (box && !IsWindowVisible(box)) box = nullptr;  // shown once its initialisation is done
             if (!box) std::this_thread::sleep_for(10ms);
         }
         if (!box) return;

@@ -28,11 +28,13 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
     case Win32DialogHost::kCallMessage:
         Win32DialogHost::ServeCall(lParam);
         return TRUE;
+    // A tick or a dispatch inside a message box served while waiting for the receive thread could
+    // start another such wait; the scheduler's next tick sends what a skipped dispatch would have.
     case Win32DialogHost::kDispatchMessage:
-        dlg_.OnDispatch();
+        if (!host_.ServingCalls()) dlg_.OnDispatch();
         return TRUE;
     case WM_TIMER:
-        dlg_.OnTimer(static_cast<int>(wParam));
+        if (!host_.ServingCalls()) dlg_.OnTimer(static_cast<int>(wParam));
         return TRUE;
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));

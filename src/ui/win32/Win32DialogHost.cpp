@@ -149,11 +149,13 @@ void Win32DialogHost::RunAboutBox(std::string_view text) {
 
 void Win32DialogHost::WaitServingCalls(const std::function<bool()>& finished) {
     // Only sent messages are delivered meanwhile: no timer tick and no operator input runs.
+    ++servingDepth_;
     while (!finished()) {
         MsgWaitForMultipleObjectsEx(wake_ ? 1 : 0, &wake_, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+    --servingDepth_;
 }
 
 void Win32DialogHost::WakeWaitingUiThread() { SetEvent(wake_); }

@@ -44,6 +44,10 @@ public:
     void WakeWaitingUiThread() override;
     void RequestDispatch() override;
 
+    // Whether the user-interface thread is inside WaitServingCalls (a message box served there
+    // runs a message loop of its own, in which the dialog's timers must not tick).
+    bool ServingCalls() const { return servingDepth_ > 0; }
+
 private:
     // Runs `call` on the user-interface thread and returns when it is done.
     void OnUiThread(const std::function<void()>& call);
@@ -52,4 +56,5 @@ private:
     std::atomic<HWND> dialog_{nullptr};  // read by other threads to reach the window
     std::atomic<DWORD> uiThread_{0};
     HANDLE wake_;
+    int servingDepth_ = 0;  // user-interface thread only
 };
