@@ -35,5 +35,7 @@ int main() {
     std::printf("  designed waits (speed changes, resets): %.1f s\n", waitsS);
     std::printf("  the ECU's answer times and erases: %.1f s\n", ecuS);
     std::printf("  waiting for scheduler ticks and the connection: %.1f s\n", totalS - lineS - waitsS - ecuS);
+    std::printf("ratio to the lower bound (line + designed waits + the ECU's time, %.1f s): %.3f\n",
+                lineS + waitsS + ecuS, totalS / (lineS + waitsS + ecuS));
     return 0;
 }

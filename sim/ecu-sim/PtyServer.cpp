@@ -189,6 +189,19 @@ void PtyServer::Flush() {
     }
 }
 
+// The last answer is in the terminal's queue, but closing the master now could discard it before
+// the program has read it: wait for the program to close its side, a while at most.
+void PtyServer::AwaitTheLineClosed(int mostMs) {
+    const uint64_t endUs = NowUs() + uint64_t(mostMs) * 1000;
+    while (openCount_ > 0) {
+        const uint64_t now = NowUs();
+        if (now >= endUs) return;
+        pollfd watch{inotify_, POLLIN, 0};
+        if (poll(&watch, 1, static_cast<int>((endUs - now) / 1000) + 1) <= 0) return;
+        OnInotify();
+    }
+}
+
 void PtyServer::Run() {
     for (;;) {
         ArmTimer();
@@ -215,7 +228,10 @@ void PtyServer::Run() {
         Flush();
 
         if (simulator_.Unplugged()) return;
-        if (settings_.once && simulator_.UpdateFinished() && outgoing_.empty()) return;
+        if (settings_.once && simulator_.UpdateFinished() && outgoing_.empty()) {
+            AwaitTheLineClosed(kLingerMs);
+            return;
+        }
         if (settings_.once && everOpened_ && openCount_ == 0) return;
     }
 }

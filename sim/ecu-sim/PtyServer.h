@@ -40,6 +40,8 @@ private:
     void OnInotify();
     bool OnSignal();  // false: stop
     void Flush();
+    void AwaitTheLineClosed(int mostMs);
+    static constexpr int kLingerMs = 3000;
 
     Simulator& simulator_;
     Settings settings_;

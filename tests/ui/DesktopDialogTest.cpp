@@ -199,6 +199,37 @@ TEST(DesktopDialog, TheDialogsTimersDoNotTickInAMessageBoxServedWhileWaitingForT
     EXPECT_TRUE(port.OpenAttempts().empty()) << "no connection tick ran inside the box";
 }
 
+TEST(DesktopDialog, AQuestionFromTheReceiveThreadReturnsTheOperatorsAnswer) {
+    FakeSerialPort port;
+    WindowDriver ui(port, {});
+    const std::pair<std::function<void(QMessageBox*)>, MessageResult> cases[] = {
+        {[](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, MessageResult::Yes},
+        {[](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, MessageResult::No},
+        {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, MessageResult::No},
+    };
+    for (const auto& [answer, expected] : cases) {
+        QString caption;
+        ModalAnswerer answerer([&](QWidget* open) {
+            auto* box = qobject_cast<QMessageBox*>(open);
+            if (!box) return false;
+            caption = box->windowTitle();
+            answer(box);
+            return true;
+        });
+        std::atomic<bool> done{false};
+        MessageResult result = MessageResult::Ok;
+        std::thread other([&] {
+            result = ui.Host().ShowMessageBox("Program without a copy?", "", MessageIcon::Exclamation,
+                                              MessageButtons::YesNo);
+            done = true;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
+        other.join();
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(caption, QStringLiteral("Flash Updater")) << "no caption given: the application's name";
+    }
+}
+
 TEST(DesktopDialog, CallsFromAnotherThreadReachTheWindowBeforeTheyReturn) {
     FakeSerialPort port;
     WindowDriver ui(port, {});

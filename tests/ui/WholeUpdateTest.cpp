@@ -68,6 +68,7 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
     EXPECT_FALSE(ui.Visible(ControlId::BusyIndicator));
     ui.Screenshot("finished");
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(ui.JournalFiles().size(), 1u) << "the run's journal, kept after it finished";
 
     QTest::keyClick(&ui.Window(), Qt::Key_Escape);
     EXPECT_FALSE(device.IsOpen());
@@ -101,7 +102,7 @@ public:
     }
 
 private:
-    WallClock clock_;
+    PosixClock clock_;
     std::mutex mutex_;
     uint32_t sleeping_ = 0;
     int cut_ = 0;

@@ -17,6 +17,7 @@ WindowDriver::WindowDriver(SerialPort& port, std::vector<int32_t> listedPorts, C
     CandidateIndex() = 0;
     ports_.ports = std::move(listedPorts);
     dialog_ = std::make_unique<DesktopDialog>(clock ? *clock : clock_, port, ports_, user_);
+    dialog_->Dialog().journalSettings.journal = &journal_;
     dialog_->Start();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <functional>
@@ -8,13 +9,15 @@
 #include <string>
 
 #include "app/Texts.h"
+#include "journal/Journal.h"
+#include "platform/FolderStorage.h"
 #include "link/ConnectionSequence.h"
 #include "platform/PortEnumerator.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixSystemInfo.h"
 #include "ui/qt/DesktopDialog.h"
 #include "ui/qt/FlashDialogWindow.h"
-#include "ui/qt/LoginUser.h"
 #include "ui/qt/QtDialogHost.h"
-#include "ui/qt/WallClock.h"
 
 class ListedPorts : public PortEnumerator {
 public:
@@ -22,8 +25,8 @@ public:
     std::vector<int32_t> UsablePorts() override { return ports; }
 };
 
-// The desktop dialog on a given port, started and shown; its status line and controls as the
-// operator sees them.
+// The desktop dialog on a given port, started and shown, its journal in a folder of its own; its
+// status line and controls as the operator sees them.
 class WindowDriver {
 public:
     // The dialog's waits go through `clock` when one is given.
@@ -34,6 +37,8 @@ public:
     FlashDialogWindow& Window() { return dialog_->Window(); }
     QtDialogHost& Host() { return dialog_->Host(); }
     QWidget* Item(int id) { return Window().Item(id); }
+    // The files in the journal's folder.
+    std::vector<std::string> JournalFiles() { return storage_.List(); }
 
     QString Text(int id);
     bool Visible(int id) { return Item(id)->isVisible(); }
@@ -43,9 +48,12 @@ public:
     void Screenshot(const std::string& name);
 
 private:
+    QTemporaryDir stateFolder_;
+    FolderStorage storage_{stateFolder_.path().toStdString()};
+    Journal journal_{storage_};
     ListedPorts ports_;
-    WallClock clock_;
-    LoginUser user_;
+    PosixClock clock_;
+    PosixSystemInfo user_;
     std::unique_ptr<DesktopDialog> dialog_;
 };
 

@@ -195,6 +195,13 @@ void ConsoleDialogHost::WaitServingCalls(const std::function<bool()>& finished) 
 
 void ConsoleDialogHost::WakeWaitingUiThread() { loop_.Wake(); }
 
+// The next request goes out on the user-interface thread's next turn, not at the next tick.
+void ConsoleDialogHost::RequestDispatch() {
+    loop_.Post([this] {
+        if (dlg_ != nullptr) dlg_->OnDispatch();
+    });
+}
+
 void ConsoleDialogHost::RequestClose() {
     closeRequested_ = true;
     loop_.Wake();

@@ -42,6 +42,7 @@ public:
     void RunAboutBox(std::string_view text) override;
     void WaitServingCalls(const std::function<bool()>& finished) override;
     void WakeWaitingUiThread() override;
+    void RequestDispatch() override;
 
     // Any thread: the operator wants the program closed (a signal); prompts give up waiting.
     void RequestClose();

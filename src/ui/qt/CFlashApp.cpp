@@ -1,20 +1,26 @@
 #include "ui/qt/CFlashApp.h"
 
+#include "journal/Journal.h"
+#include "platform/FolderStorage.h"
 #include "platform/posix/LinuxSerialDevices.h"
+#include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixPortEnumerator.h"
 #include "platform/posix/PosixSerialPort.h"
+#include "platform/posix/PosixSystemInfo.h"
 #include "ui/qt/DesktopDialog.h"
-#include "ui/qt/LoginUser.h"
-#include "ui/qt/WallClock.h"
 
 bool CFlashApp::InitInstance() {
     // The device list is read once: a port added later is not tried.
     const std::vector<std::string> devices = ListSerialDevices();
     PosixSerialPort port(devices);
     PosixPortEnumerator ports(devices.size());
-    WallClock clock;
-    LoginUser user;
+    PosixClock clock;
+    PosixSystemInfo user;
+    FolderStorage storage(FolderStorage::DefaultFolder());
+    Journal journal(storage);
     DesktopDialog dialog(clock, port, ports, user);
+    // Without a state folder the runs keep no journal; the run itself says so before it erases.
+    if (!storage.Folder().empty()) dialog.Dialog().journalSettings.journal = &journal;
     dialog.RunModal();
     return false;
 }

@@ -79,13 +79,18 @@ void QtDialogHost::AddSystemMenuEntry(int commandId, std::string_view text) {
 }
 
 MessageResult QtDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                           MessageButtons) {
+                                           MessageButtons buttons) {
+    MessageResult result = MessageResult::Ok;
     OnUiThread([&] {
         const QString title = caption.empty() ? QString::fromLatin1(Text::ApplicationName) : FromCore(caption);
-        QMessageBox box(ToQtIcon(icon), title, FromCore(text), QMessageBox::Ok, window_);
-        box.exec();
+        const bool question = buttons == MessageButtons::YesNo;
+        QMessageBox box(ToQtIcon(icon), title, FromCore(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                        window_);
+        const int answer = box.exec();
+        // A question closed without an answer (Escape) is answered No.
+        if (question) result = answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
     });
-    return MessageResult::Ok;
+    return result;
 }
 
 void QtDialogHost::SetTimer(int timerId, uint32_t periodMs) {
@@ -141,6 +146,14 @@ void QtDialogHost::WaitServingCalls(const std::function<bool()>& finished) {
 }
 
 void QtDialogHost::WakeWaitingUiThread() { window_->Calls().Wake(); }
+
+// The next request goes out on the window's next turn, not at the next tick; like a tick, not
+// while the window waits for the receive thread.
+void QtDialogHost::RequestDispatch() {
+    window_->Calls().Post([this] {
+        if (servingDepth_ == 0 && dlg_ != nullptr) dlg_->OnDispatch();
+    });
+}
 
 std::vector<int> QtDialogHost::ActiveTimers() const {
     std::vector<int> ids;

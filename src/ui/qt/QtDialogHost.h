@@ -36,6 +36,7 @@ public:
     void RunAboutBox(std::string_view text) override;
     void WaitServingCalls(const std::function<bool()>& finished) override;
     void WakeWaitingUiThread() override;
+    void RequestDispatch() override;
 
     // Ids of the running timers, ascending.
     std::vector<int> ActiveTimers() const;
