@@ -98,12 +98,16 @@ void Win32DialogHost::AddSystemMenuEntry(int commandId, std::string_view) {
 }
 
 MessageResult Win32DialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                              MessageButtons) {
+                                              MessageButtons buttons) {
+    const bool yesNo = buttons == MessageButtons::YesNo;
+    int answer = IDOK;
     OnUiThread([&] {
         const std::string title(caption.empty() ? std::string_view(Text::ApplicationName) : caption);
-        MessageBoxA(dialog_, std::string(text).c_str(), title.c_str(), MB_OK | IconStyle(icon));
+        answer = MessageBoxA(dialog_, std::string(text).c_str(), title.c_str(),
+                             (yesNo ? MB_YESNO : MB_OK) | IconStyle(icon));
     });
-    return MessageResult::Ok;
+    if (!yesNo) return MessageResult::Ok;
+    return answer == IDYES ? MessageResult::Yes : MessageResult::No;
 }
 
 void Win32DialogHost::SetTimer(int timerId, uint32_t periodMs) {
