@@ -6,6 +6,10 @@
 namespace {
 
 constexpr DWORD kQueueSize = 512;
+// A frame takes at most 52 ms on the line. A write still pending after this long meets a port
+// that has stopped draining (a stalled device): it is given up like a lost frame, rather than
+// holding the sending thread for the port's own write time-out of 9.6 s per byte.
+constexpr DWORD kWriteStallMs = 1000;
 constexpr DWORD kAllQueues = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 bool SetPortTimeouts(HANDLE port) {
@@ -39,6 +43,12 @@ bool ApplyLineSettings(HANDLE port, DCB& settings, uint32_t baud) {
     settings.StopBits = ONESTOPBIT;
     settings.EvtChar = 0x01;
     return SetCommState(port, &settings);
+}
+
+bool PortAnswers(HANDLE port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(port, &errors, &status);
 }
 
 } // namespace
@@ -84,7 +94,9 @@ bool Win32SerialPort::Write(const uint8_t* data, size_t count) {
     if (!writer.hEvent) return false;
     DWORD written = 0;
     BOOL done = WriteFile(use.get(), data, static_cast<DWORD>(count), nullptr, &writer);
-    if (done || GetLastError() == ERROR_IO_PENDING) done = GetOverlappedResult(use.get(), &writer, &written, TRUE);
+    const bool pending = !done && GetLastError() == ERROR_IO_PENDING;
+    if (pending && WaitForSingleObject(writer.hEvent, kWriteStallMs) != WAIT_OBJECT_0) CancelIoEx(use.get(), &writer);
+    if (done || pending) done = GetOverlappedResult(use.get(), &writer, &written, TRUE);
     CloseHandle(writer.hEvent);
     return done && written == count;
 }
@@ -125,13 +137,17 @@ SerialPort::WaitResult Win32SerialPort::WaitForInput() {
         HANDLE wakers[2] = {wakeEvent_, readerOverlapped_.hEvent};
         DWORD transferred = 0;
         if (WaitForMultipleObjects(2, wakers, FALSE, INFINITE) == WAIT_OBJECT_0) {
-            // `events` is written by the pending wait: it must have ended before we leave.
+            // `events` is written by the pending wait: it must have ended before we leave. Setting
+            // the mask ends a pending wait by definition; not every driver honours a cancel.
+            SetCommMask(use.get(), EV_RXCHAR);
             CancelIoEx(use.get(), &readerOverlapped_);
             GetOverlappedResult(use.get(), &readerOverlapped_, &transferred, TRUE);
             return WaitResult::Interrupted;
         }
         if (!GetOverlappedResult(use.get(), &readerOverlapped_, &transferred, FALSE)) {
-            lineLost_ = true;
+            // A purge ends the wait with an abort on some drivers; only a port that no longer
+            // reports its status has lost its device.
+            if (!PortAnswers(use.get())) lineLost_ = true;
             continue;
         }
         if (events & EV_RXCHAR) return WaitResult::DataAvailable;

@@ -26,6 +26,8 @@ public:
 private:
     void StartReading();
     void ReadLoop();
+    void Received(const char* bytes, size_t count);
+    void InputEnded();
 
     const int fd_;
     const std::function<void()> arrived_;

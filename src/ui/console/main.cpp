@@ -13,11 +13,18 @@
 #include "journal/Journal.h"
 #include "journal/JournalDescription.h"
 #include "platform/FolderStorage.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32PortEnumerator.h"
+#include "platform/win32/Win32SerialPort.h"
+#include "platform/win32/Win32SystemInfo.h"
+#else
 #include "platform/posix/LinuxSerialDevices.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixPortEnumerator.h"
 #include "platform/posix/PosixSerialPort.h"
 #include "platform/posix/PosixSystemInfo.h"
+#endif
 #include "ui/console/CliOptions.h"
 #include "ui/console/ConsoleDialogHost.h"
 #include "ui/console/ConsoleOutput.h"
@@ -43,6 +50,14 @@ int main(int argc, char** argv) {
         return kExitFinishedOk;
     }
 
+#ifdef _WIN32
+    if (options.listPorts) {
+        // The status texts number the ports by their COM numbers.
+        for (const int32_t number : Win32PortEnumerator().UsablePorts()) std::cout << number << "  COM" << number << '\n';
+        std::cout << std::flush;
+        return kExitFinishedOk;
+    }
+#else
     const std::vector<std::string> devices = ListSerialDevices();
     if (options.listPorts) {
         // Numbered as the status texts number the ports.
@@ -50,6 +65,7 @@ int main(int argc, char** argv) {
         std::cout << std::flush;
         return kExitFinishedOk;
     }
+#endif
 
     std::ofstream trace;
     if (options.traceFile) {
@@ -63,13 +79,23 @@ int main(int argc, char** argv) {
 
     BlockTerminationSignals();  // before any thread starts, so that every thread inherits it
 
+#ifdef _WIN32
+    Win32SerialPort device;
+#else
     PosixSerialPort device(devices);
+#endif
     std::optional<TracingSerialPort> traced;
     if (options.traceFile) traced.emplace(device, trace);
     SerialPort& port = traced ? static_cast<SerialPort&>(*traced) : device;
+#ifdef _WIN32
+    Win32Clock clock;
+    Win32SystemInfo system;
+    Win32PortEnumerator ports;
+#else
     PosixClock clock;
     PosixSystemInfo system;
     PosixPortEnumerator ports(devices.size());
+#endif
 
     UiEventLoop loop;
     ConsoleOutput output(std::cout, isatty(STDOUT_FILENO) == 1);
@@ -77,7 +103,8 @@ int main(int argc, char** argv) {
     ConsoleDialogHost host(loop, output, input, ConsoleAnswers{options.yes, options.debugFile});
     TerminationSignalWatcher signals([&host](int) { host.RequestClose(); });
 
-    CFlashDlg dlg(PlatformServices{host, clock, port, ports, system});
-    dlg.journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
-    return RunConsoleDialog(dlg, host, output, loop);
+    // The dialog's buffers (megabytes) are far too large for a thread's stack (1 MB on Windows).
+    const auto dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
+    dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
+    return RunConsoleDialog(*dlg, host, output, loop);
 }

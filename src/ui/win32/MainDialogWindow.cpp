@@ -1,0 +1,106 @@
+#include "ui/win32/MainDialogWindow.h"
+
+#include "app/CFlashDlg.h"
+#include "app/ControlIds.h"
+#include "ui/win32/Win32DialogHost.h"
+#include "ui/win32/resource.h"
+
+MainDialogWindow::MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, HINSTANCE instance)
+    : dlg_(dlg), host_(host), instance_(instance), icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      busyIndicator_(dlg.busyIndicator) {}
+
+void MainDialogWindow::RunModal() {
+    DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_FLASH_DIALOG), nullptr, &MainDialogWindow::Procedure,
+                    reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK MainDialogWindow::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<MainDialogWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return self ? self->Handle(dialog, message, wParam, lParam) : FALSE;
+}
+
+INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case Win32DialogHost::kCallMessage:
+        Win32DialogHost::ServeCall(lParam);
+        return TRUE;
+    // A tick or a dispatch inside a message box served while waiting for the receive thread could
+    // start another such wait; the scheduler's next tick sends what a skipped dispatch would have.
+    case Win32DialogHost::kDispatchMessage:
+        if (!host_.ServingCalls()) dlg_.OnDispatch();
+        return TRUE;
+    case WM_TIMER:
+        if (!host_.ServingCalls()) dlg_.OnTimer(static_cast<int>(wParam));
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != kAboutCommandId) return FALSE;
+        dlg_.OnSysCommand(static_cast<int>(wParam));
+        return TRUE;
+    case WM_PAINT:
+        return PaintMinimised(dialog);
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(icon_);
+    case WM_CLOSE:
+        End(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        host_.Detach();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void MainDialogWindow::OnInitDialog(HWND dialog) {
+    host_.Attach(dialog);
+    busyIndicator_.Subclass(GetDlgItem(dialog, ControlId::BusyIndicator));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    dlg_.OnInitDialog();
+}
+
+void MainDialogWindow::OnCommand(HWND dialog, int id, int notification) {
+    switch (id) {
+    case ControlId::Proceed:
+        if (notification == BN_CLICKED) dlg_.OnProceed();
+        break;
+    case ControlId::RadioGen1_2M:
+    case ControlId::RadioGen1_3M:
+    case ControlId::RadioGen2:
+        if (notification == BN_CLICKED) dlg_.OnRadioButton(id);
+        break;
+    case IDCANCEL:
+        // Escape goes through the close steps too: the timers stop and the receive thread has
+        // ended before the window goes.
+        End(dialog);
+        break;
+    default:
+        break;  // Enter (IDOK) must not end the dialog: the template has no OK button
+    }
+}
+
+bool MainDialogWindow::PaintMinimised(HWND dialog) {
+    if (!IsIconic(dialog)) return false;
+    PAINTSTRUCT paint;
+    HDC device = BeginPaint(dialog, &paint);
+    SendMessageW(dialog, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(device), 0);
+    RECT client;
+    GetClientRect(dialog, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(device, x, y, icon_);
+    EndPaint(dialog, &paint);
+    return true;
+}
+
+void MainDialogWindow::End(HWND dialog) {
+    dlg_.OnClose();
+    EndDialog(dialog, IDCANCEL);
+}
