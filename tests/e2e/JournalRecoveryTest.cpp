@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "TemporaryFolder.h"
@@ -34,7 +35,20 @@ void RestartProgram(VirtualUpdateBench& run, Journal& journal) {
     run.Start();
 }
 
-TEST(JournalRecovery, RunCutOffDuringTheWriteBackIsCompletedFromTheJournal) {
+bool Shown(const VirtualUpdateBench& run, const std::string& text) {
+    const auto texts = run.StatusTexts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+struct CutPoint {
+    const char* name;
+    std::function<bool(const VirtualUpdateBench&)> reached;
+    bool beforeTheWriteBackEnded = true;  // the ECU's records are wiped; the journal must bring them back
+};
+
+class JournalRecovery : public ::testing::TestWithParam<CutPoint> {};
+
+TEST_P(JournalRecovery, ARunCutOffIsCompletedFromTheJournalByTheNextRun) {
     TemporaryFolder root;
     FolderStorage storage(root.File("state"));
     Journal firstProgram(storage);
@@ -42,14 +56,8 @@ TEST(JournalRecovery, RunCutOffDuringTheWriteBackIsCompletedFromTheJournal) {
     run.dlg().journalSettings.journal = &firstProgram;
     run.bench.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9, 0, 0));
     run.Start();
-    ASSERT_TRUE(run.RunUntil(
-        [&] {
-            const auto texts = run.StatusTexts();
-            return std::find(texts.begin(), texts.end(), Text::WritingEcuData) != texts.end();
-        },
-        20 * 60 * 1000))
-        << Listed(run.StatusTexts());
-    ASSERT_FALSE(LostRecords(run.simulator.Report()).empty()) << "the erase wiped nothing";
+    ASSERT_TRUE(run.RunUntil([&] { return GetParam().reached(run); }, 20 * 60 * 1000)) << Listed(run.StatusTexts());
+    EXPECT_EQ(LostRecords(run.simulator.Report()).empty(), !GetParam().beforeTheWriteBackEnded);
 
     Journal secondProgram(storage);
     run.host().ScriptYesNoAnswer(MessageResult::Yes);
@@ -61,7 +69,8 @@ TEST(JournalRecovery, RunCutOffDuringTheWriteBackIsCompletedFromTheJournal) {
     const auto boxes = run.host().MessageBoxes();
     const auto questions = std::count_if(boxes.begin(), boxes.end(),
                                          [](const auto& box) { return box.buttons == MessageButtons::YesNo; });
-    EXPECT_EQ(questions, 1);
+    // The operator is asked only where the journal holds data the ECU has lost.
+    EXPECT_EQ(questions, GetParam().beforeTheWriteBackEnded ? 1 : 0);
     EXPECT_EQ(LostRecords(run.simulator.Report()), std::vector<std::string>{});
 
     const auto listing = secondProgram.List();
@@ -70,7 +79,17 @@ TEST(JournalRecovery, RunCutOffDuringTheWriteBackIsCompletedFromTheJournal) {
     EXPECT_EQ(listing[1].header.progress, JournalProgress::Finished);
 }
 
-TEST(JournalRecovery, UninterruptedRunSendsTheSameBytesWithTheJournal) {
+INSTANTIATE_TEST_SUITE_P(
+    , JournalRecovery,
+    ::testing::Values(
+        CutPoint{"MidBaseArea", [](const auto& run) { return Shown(run, "Writing (Base) - 50%"); }},
+        CutPoint{"AfterTheBaseReset",
+                 [](const auto& run) { return !run.FramesStartingWith({0x21, 0x83, 0x00}).empty(); }},
+        CutPoint{"MidWriteBack", [](const auto& run) { return Shown(run, Text::WritingEcuData); }},
+        CutPoint{"MidUpperArea", [](const auto& run) { return Shown(run, "Writing (Upper) - 50%"); }, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JournalRecoveryWire, UninterruptedRunSendsTheSameBytesWithTheJournal) {
     std::vector<std::vector<SimulatedLine::WireFrame>> wires;
     TemporaryFolder root;
     FolderStorage storage(root.File("state"));
