@@ -53,10 +53,14 @@ CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, 
     }
     posix_spawn_file_actions_adddup2(&actions, childOut, 1);
 
-    // Journals go into a folder of this process's own, never into the user's.
-    char state[] = "/tmp/flash-updater-cli-state-XXXXXX";
-    if (mkdtemp(state) == nullptr) return;
-    statePath_ = state;
+    // Journals never go into the user's own folder.
+    statePath_ = stateFolder;
+    if (statePath_.empty()) {
+        char state[] = "/tmp/flash-updater-cli-state-XXXXXX";
+        if (mkdtemp(state) == nullptr) return;
+        statePath_ = state;
+        ownStateFolder_ = true;
+    }
     std::vector<std::string> environment = {"FLASH_UPDATER_PORTS=" + ports, "XDG_STATE_HOME=" + statePath_};
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
@@ -86,7 +90,7 @@ CliProcess::~CliProcess() {
     if (err_ >= 0) close(err_);
     if (!filePath_.empty()) unlink(filePath_.c_str());
     if (!inputPath_.empty()) unlink(inputPath_.c_str());
-    if (!statePath_.empty()) {
+    if (ownStateFolder_) {
         std::error_code ignored;
         std::filesystem::remove_all(statePath_, ignored);
     }

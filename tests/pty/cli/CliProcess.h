@@ -13,8 +13,10 @@ class CliProcess {
 public:
     enum class Stdout { Pipe, Terminal, File };
 
+    // Journals go into `stateFolder`, kept afterwards; without one, into a folder of this
+    // process's own that goes with it.
     CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind = Stdout::Pipe,
-               const std::string& input = "");
+               const std::string& input = "", const std::string& stateFolder = "");
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -41,5 +43,6 @@ private:
     int out_ = -1;  // pipe or terminal master; -1 for a file
     int err_ = -1;
     std::string filePath_, inputPath_, statePath_;
+    bool ownStateFolder_ = false;
     std::string output_, errors_;
 };
