@@ -19,6 +19,7 @@
 #include "ui/console/ConsoleOutput.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
+#include "ui/console/LineWatchPort.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
 #include "ui/console/UiEventLoop.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     PosixSerialPort device(devices);
     std::optional<TracingSerialPort> traced;
     if (options.traceFile) traced.emplace(device, trace);
-    SerialPort& port = traced ? static_cast<SerialPort&>(*traced) : device;
+    LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : device, [&device] { return device.LineLost(); });
     PosixClock clock;
     PosixSystemInfo system;
     PosixPortEnumerator ports(devices.size());
@@ -62,5 +63,5 @@ int main(int argc, char** argv) {
     TerminationSignalWatcher signals([&host](int) { host.RequestClose(); });
 
     CFlashDlg dlg(PlatformServices{host, clock, port, ports, system});
-    return RunConsoleDialog(dlg, host, output, loop);
+    return RunConsoleDialog(dlg, host, output, loop, port, std::cerr);
 }
