@@ -30,6 +30,7 @@
 #include "ui/console/ConsoleOutput.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
+#include "ui/console/LineWatchPort.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
 #include "ui/console/UiEventLoop.h"
@@ -86,7 +87,12 @@ int main(int argc, char** argv) {
 #endif
     std::optional<TracingSerialPort> traced;
     if (options.traceFile) traced.emplace(device, trace);
-    SerialPort& port = traced ? static_cast<SerialPort&>(*traced) : device;
+#ifdef _WIN32
+    const auto lineLost = [] { return false; };  // a lost device shows as a line that stays silent
+#else
+    const auto lineLost = [&device] { return device.LineLost(); };
+#endif
+    LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : device, lineLost);
 #ifdef _WIN32
     Win32Clock clock;
     Win32SystemInfo system;
@@ -106,5 +112,5 @@ int main(int argc, char** argv) {
     // The dialog's buffers (megabytes) are far too large for a thread's stack (1 MB on Windows).
     const auto dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
     dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
-    return RunConsoleDialog(*dlg, host, output, loop);
+    return RunConsoleDialog(*dlg, host, output, loop, port, std::cerr);
 }

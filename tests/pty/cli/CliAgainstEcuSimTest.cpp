@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <cstring>
 #include <sstream>
@@ -198,6 +199,32 @@ TEST(CliAgainstEcuSim, SigintMidRunClosesTheLineAndExitsWith1WithTheLastStatusLa
     EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
     // ecu-sim --once ends when the program has closed the line.
     EXPECT_EQ(sim.WaitForExit(), 0);
+}
+
+// The line lost in the middle of the base area: the core would resend into it forever; the
+// program gives up on it, says why, and waits meanwhile without spinning.
+TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
+    struct Case {
+        const char* fault;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"unplug@3D,nth=200", "flash-updater-cli: the line to the adapter was lost\n"},
+        {"cut@3D,nth=200", "flash-updater-cli: no answer from the adapter for 30 s\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--fault", c.fault});
+        const auto start = std::chrono::steady_clock::now();
+        CliProcess cli({"--yes"}, sim.SlavePath());
+        ASSERT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+        // About 15 s to the cut, then at most the 30 s of silence.
+        EXPECT_LT(wall.count(), 90);
+        EXPECT_LT(cli.CpuSeconds(), 0.1 * wall.count());
+        EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
+        EXPECT_THAT(cli.Errors(), HasSubstr(c.why));
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,8 +139,11 @@ int CliProcess::WaitForExit() {
         Pump(static_cast<int>(left.count()));
     }
     int status = 0;
-    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+    rusage usage{};
+    if (pid_ <= 0 || wait4(pid_, &status, 0, &usage) != pid_) return -1;
     pid_ = -1;
+    for (const timeval& time : {usage.ru_utime, usage.ru_stime})
+        cpuSeconds_ += static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
     if (!filePath_.empty()) {
         std::ifstream file(filePath_, std::ios::binary);
         std::ostringstream text;

@@ -33,6 +33,8 @@ public:
     // blanks at the end and blank lines at the end are dropped.
     std::vector<std::string> Lines() const;
     const std::string& Errors() const { return errors_; }
+    // User and system CPU time of the program, once WaitForExit has reaped it.
+    double CpuSeconds() const { return cpuSeconds_; }
 
 private:
     static constexpr int kLimitMs = 300'000;
@@ -45,4 +47,5 @@ private:
     std::string filePath_, inputPath_, statePath_;
     bool ownStateFolder_ = false;
     std::string output_, errors_;
+    double cpuSeconds_ = 0;
 };
