@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <cstring>
 #include <sstream>
@@ -225,6 +226,41 @@ TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
         EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
         EXPECT_THAT(cli.Errors(), HasSubstr(c.why));
     }
+}
+
+// The program is killed in the middle of the base area: the erase has wiped the ECU's records.
+// The operator resets the ECU and runs the program again with the journal the first run left:
+// every record comes back.
+TEST(CliAgainstEcuSim, AnUpdateKilledMidBaseIsCompletedFromItsJournal) {
+    const std::string report = TempPath("resume-report.json");
+    char folder[] = "/tmp/flash-updater-cli-journals-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    {
+        EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--report", report});
+        {
+            CliProcess first({"--yes"}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder);
+            ASSERT_TRUE(first.WaitForOutput("Writing (Base) - 20%")) << first.Output();
+            first.Signal(SIGKILL);
+            first.WaitForExit();
+        }
+        std::string journal;
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(folder) + "/flash-updater"))
+            journal = entry.path().string();
+        ASSERT_FALSE(journal.empty());
+        sim.PowerCycle();
+        CliProcess second({"--yes", "--resume", journal}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder);
+        ASSERT_EQ(second.WaitForExit(), 0) << second.Output() << second.Errors();
+        EXPECT_EQ(second.Lines().back(), "Finished OK");
+    }
+    const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
+    ASSERT_FALSE(json.is_discarded());
+    std::vector<std::string> changed;
+    for (const auto& record : json["changedRecords"]) changed.push_back(record["record"]);
+    EXPECT_EQ(changed, (std::vector<std::string>{"21 17", "21 33", "21 69"})) << json["changedRecords"].dump();
+    EXPECT_TRUE(json["violations"].empty()) << json["violations"].dump();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    unlink(report.c_str());
 }
 
 } // namespace

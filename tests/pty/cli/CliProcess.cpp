@@ -16,7 +16,8 @@
 
 extern char** environ;
 
-CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind, const std::string& input) {
+CliProcess::CliProcess(std::vector<std::string> args, const std::string& ports, Stdout kind, const std::string& input,
+                       const std::string& stateFolder) {
     int err[2];
     if (pipe2(err, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;

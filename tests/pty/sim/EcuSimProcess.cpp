@@ -123,3 +123,7 @@ int EcuSimProcess::WaitForExit() {
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+void EcuSimProcess::PowerCycle() {
+    if (pid_ > 0) kill(pid_, SIGUSR1);
+}

@@ -26,6 +26,8 @@ public:
     std::vector<uint8_t> Read(std::size_t count);
     // Reads trace lines until one contains `text`.
     bool WaitForTrace(const std::string& text);
+    // The operator switches the ECU off and on.
+    void PowerCycle();
     // Waits for the process to end by itself; its exit status, or -1.
     int WaitForExit();
 
