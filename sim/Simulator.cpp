@@ -228,7 +228,10 @@ void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
         Answer(Negative(negative->service.value_or(payload[0]), negative->code), readyUs, SplitByAnswer(rest).second);
         return;
     }
-    const auto [onPending, onFinal] = SplitByAnswer(faults);
+    // Named copies rather than a structured binding: lambdas capture them (clang 14 cannot
+    // capture a binding).
+    const auto split = SplitByAnswer(faults);
+    const Faults onPending = split.first, onFinal = split.second;
     EcuAnswer answer = ecu_.Handle(payload);
     if (!answer.violation.empty()) Violation(answer.violation);
     const bool hasLater = !answer.later.empty();
@@ -251,7 +254,8 @@ void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
 // Response pending `repeat` times, `ms` apart, then the request is handled after all; the ECU
 // is busy until then.
 void Simulator::PendingChain(const Bytes& payload, const FaultRule& pending, const Faults& faults, uint64_t readyUs) {
-    const auto [onPending, onFinal] = SplitByAnswer(faults);
+    const auto split = SplitByAnswer(faults);
+    const Faults onPending = split.first, onFinal = split.second;
     const uint64_t step = pending.ms * 1000ull;
     for (uint32_t i = 0; i < pending.repeat; ++i)
         Answer(Negative(payload[0], Nrc::ResponsePending), readyUs + i * step, onPending);
