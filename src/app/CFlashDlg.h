@@ -111,6 +111,11 @@ public:
     void OnWriteMemoryReply(const Response& response);
     void HandleNegativeResponse(const Response& response);
     void SkipUnsupportedRead();
+    void PassOverUnsupported(uint8_t refusedService);
+    void GoOnWithout(int row);
+    void RefuseReadOutOfRange(const Response& response);
+    void LeaveOutRefusedWrite();
+    bool AnyWritePending() const;
     void CheckFinalAnswerOverdue();
     void TakeUnexpectedResponsePath(const Response& response);
     void WithdrawRequestsOf(uint8_t service);
@@ -128,6 +133,7 @@ public:
     void SkipRestoreWrite();
     void AddProgrammingHistoryEntry();
     void OnHistoryWriteReply();
+    void EndHistoryWrite();
     void OnChecksumReply(const Response& response);
 
     // ---- Debug information file (log/) ----
@@ -163,8 +169,8 @@ public:
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
     std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
-    std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
-    uint32_t finalAnswerTicks = 0;            // scheduler ticks spent waiting for it
+    std::atomic<int32_t> finalAnswerDue{0};     // the ECU said "response pending" to a memory write
+    std::atomic<uint32_t> finalAnswerTicks{0};  // scheduler ticks spent waiting for its final answer
     CommThread commThread;
 
     // Session and image fields
@@ -207,6 +213,7 @@ public:
     EcuDataSnapshot ecuDataSnapshot{};
     std::array<int32_t, kSavedMarkCount> savedMarks{};
     std::array<char, 4> historyVersion{};  // version text of the new programming-history entry
+    int32_t historyEntryAdded = 0;         // this run has its entry in the history (stage 3)
 
     // Journal
     JournalSettings journalSettings;            // the front end's choice

@@ -23,6 +23,7 @@ void CFlashDlg::OnProceed() {
     if (!LoadFirmwareImage(imageIndex)) return;  // the loader has told the operator why
     if (!BeginJournal()) return;                  // likewise
     SetSessionStage(1);
+    historyEntryAdded = 0;
     for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2}) host.ShowItem(id, false);
     host.ShowItem(ControlId::BusyIndicator, true);
     ShowEcuFields(false);

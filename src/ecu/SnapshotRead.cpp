@@ -30,6 +30,8 @@ bool StepsIndicator(int readRow) {
 
 // A reply to one of the snapshot's reads: stored into its record, and the next read asked for.
 void CFlashDlg::OnSnapshotReadReply(const Response& response) {
+    // Read in stage 0 only: later the ECU holds what an erase left, never to be saved.
+    if (sessionStage != 0) return;
     const uint8_t service = response.Service() == 0x5A ? kIdentificationService : kLocalService;
     const uint8_t id = response.Parameter();
 

@@ -67,15 +67,22 @@ void CFlashDlg::AssembleResponse(const uint8_t* chunk, uint32_t count) {
 
 // A frame is handed on only as the answer to the request outstanding: a second copy of an answer,
 // or an answer naming another service than the one asked, would otherwise be taken for the next
-// step (a block stored or written twice, a read skipped). The final answer after a "response
-// pending" comes while nothing is outstanding. Services the program does not know pass, to be
-// purged.
+// step (a block stored or written twice, a read skipped). The final answer of a memory write the
+// ECU said "response pending" to comes while nothing else may be outstanding, and only that
+// answer ends its wait. Services the program does not know pass, to be purged.
 bool CFlashDlg::AnswersTheRequest() {
+    constexpr uint8_t kNegative = 0x7F;
+    constexpr uint8_t kWriteMemory = 0x3D;
     const uint8_t service = rxBuffer[1];
-    const uint8_t asked = lastSentService;
-    if (scheduler.awaitingResponse == 0 && finalAnswerDue == 0) return false;
-    finalAnswerDue = 0;
-    if (service == 0x7F) return rxBuffer[0] >= 3 && rxBuffer[2] == asked;
+    const bool awaited = scheduler.awaitingResponse != 0;
+    const bool finalDue = finalAnswerDue != 0;
+    if (!awaited && !finalDue) return false;
     const bool knownAnswer = (service >= 0x50 && service <= 0x7D) || service == 0xD0;
-    return !knownAnswer || service == static_cast<uint8_t>(asked + 0x40);
+    if (service != kNegative && !knownAnswer) return true;
+    const uint8_t answered = service == kNegative ? (rxBuffer[0] >= 3 ? rxBuffer[2] : 0)
+                                                  : static_cast<uint8_t>(service - 0x40);
+    const bool finalAnswer = finalDue && answered == kWriteMemory;
+    if (!finalAnswer && !(awaited && answered == lastSentService)) return false;
+    if (finalAnswer) finalAnswerDue = 0;
+    return true;
 }

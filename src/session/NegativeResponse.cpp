@@ -15,6 +15,7 @@ constexpr uint8_t kReadLocal = 0x21;
 constexpr uint8_t kStopSession = 0x20;
 constexpr uint8_t kWriteLocal = 0x3B;
 constexpr uint8_t kSecurityAccess = 0x27;
+constexpr uint8_t kWriteMemory = 0x3D;
 constexpr int kRowB810 = 81;
 constexpr int kRowB820 = 82;
 
@@ -30,28 +31,11 @@ bool IsBlockRecordRow(int row) {
 void CFlashDlg::HandleNegativeResponse(const Response& response) {
     const uint8_t refused = response.Byte(2);
     const uint8_t code = response.Byte(3);
-    const auto restoreWriteRefused = [&] {
-        if (refused != kWriteLocal) return false;
-        for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row)
-            if (IsPending(row)) return true;
-        return false;
-    };
 
     switch (code) {
     case 0x11:
     case 0x12:
-        if (IsPending(Row::ModelCode)) {
-            // An ECU without the model code counts as an older unit, chosen by its version.
-            Withdraw(Row::ModelCode);
-            modelCode = 0;
-            MakePending(Row::SeedLevel5);
-        } else if (restoreWriteRefused()) {
-            // The record cannot be written back: left out like one out of range.
-            SkipRestoreWrite();
-            ScheduleNextRestoreWrite();
-        } else {
-            SkipUnsupportedRead();
-        }
+        PassOverUnsupported(refused);
         break;
     case 0x21:
     case 0x23:
@@ -82,16 +66,10 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             if (IsPending(kRowB810) || IsPending(kRowB820)) {
                 SkipUnsupportedRead();
             } else {
-                SetStatusText(Text::ManualReset);
-                resetByService = 0;
-                WithdrawRequestsOf(kReadLocal);  // the identification ends here: not asked again
-                SelectImageForEcu();
+                RefuseReadOutOfRange(response);
             }
         }
-        if (refused == kWriteLocal) {
-            SkipRestoreWrite();
-            ScheduleNextRestoreWrite();
-        }
+        if (refused == kWriteLocal) LeaveOutRefusedWrite();
         break;
     case 0x35:
         if (IsPending(Row::KeyLevel5)) {
@@ -112,9 +90,12 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         StepBusyIndicator();
         break;
     case 0x78:
-        // The ECU works on it (erasing); its final answer comes by itself.
-        finalAnswerDue = 1;
-        finalAnswerTicks = 0;
+        // The ECU works on it (erasing); its final answer comes by itself. Other requests stay
+        // pending: the ECU answers them busy until it is done.
+        if (refused == kWriteMemory) {
+            finalAnswerTicks = 0;
+            finalAnswerDue = 1;
+        }
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
@@ -148,7 +129,9 @@ void CFlashDlg::CheckFinalAnswerOverdue() {
 }
 
 void CFlashDlg::SkipUnsupportedRead() {
-    for (size_t i = 0; i < ReadSkipOrder.size(); ++i) {
+    // The skip order walks the stage-0 read: later, a read in it is one the run needs (the
+    // version for the history), and its successors would overwrite the saved records.
+    for (size_t i = 0; sessionStage == 0 && i < ReadSkipOrder.size(); ++i) {
         const int row = ReadSkipOrder[i];
         if (!IsPending(row)) continue;
         Withdraw(row);
@@ -160,6 +143,7 @@ void CFlashDlg::SkipUnsupportedRead() {
     for (int row : WithdrawnWithoutSuccessor) {
         if (!IsPending(row)) continue;
         Withdraw(row);
+        GoOnWithout(row);
         return;
     }
     if (IsPending(Row::Routine09)) {
@@ -169,6 +153,68 @@ void CFlashDlg::SkipUnsupportedRead() {
         else
             MakePending(Row::SeedLevel7);
     }
+}
+
+// A request the ECU does not support is treated as done: the run goes on as after its answer (an
+// ECU that cannot reset itself is reset by the operator), so the run never stands still with
+// nothing pending.
+void CFlashDlg::GoOnWithout(int row) {
+    switch (row) {
+    case Row::Routine04: MakePending(Row::Routine06); break;
+    case Row::Routine06: MakePending(Row::ReadVersion); break;
+    case Row::Routine0F: ScheduleNextRestoreWrite(); break;
+    case Row::EcuReset:
+        resetByService = 0;
+        ResetEcu(resetByService);
+        break;
+    case Row::StopSession: OnStopSessionDone(); break;
+    default: break;
+    }
+}
+
+// Service or identifier not supported: an ECU without the model code counts as an older unit,
+// chosen by its version; a write the ECU will not take is left out; an optional read is skipped.
+void CFlashDlg::PassOverUnsupported(uint8_t refused) {
+    if (IsPending(Row::ModelCode)) {
+        Withdraw(Row::ModelCode);
+        modelCode = 0;
+        MakePending(Row::SeedLevel5);
+    } else if (refused == kWriteLocal && AnyWritePending()) {
+        LeaveOutRefusedWrite();
+    } else {
+        SkipUnsupportedRead();
+    }
+}
+
+bool CFlashDlg::AnyWritePending() const {
+    for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row)
+        if (IsPending(row)) return true;
+    return false;
+}
+
+// The history goes on as after its last block; a record of the restore is left out.
+void CFlashDlg::LeaveOutRefusedWrite() {
+    if (IsPending(Row::WriteHistory)) {
+        EndHistoryWrite();
+        return;
+    }
+    SkipRestoreWrite();
+    ScheduleNextRestoreWrite();
+}
+
+// A read out of range other than B8 10/20 ("Manual Reset"): the resets are the operator's from
+// now on, and the identification goes on as past an unsupported read, so only the refused record
+// is missing afterwards. Outside the identification the run cannot do without what it asked for.
+void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
+    bool identifying = sessionStage == 0 && IsPending(Row::ModelCode);
+    for (int row : ReadSkipOrder) identifying = identifying || (sessionStage == 0 && IsPending(row));
+    if (!identifying) {
+        TakeUnexpectedResponsePath(response);
+        return;
+    }
+    SetStatusText(Text::ManualReset);
+    resetByService = 0;
+    PassOverUnsupported(kReadLocal);
 }
 
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {

@@ -13,5 +13,5 @@ inline constexpr std::array<uint8_t, 81> ReadSkipOrder{
     70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 47,
 };
 
-// Rows a refusal withdraws without a successor.
+// Rows a refusal withdraws outside the read order; the run goes on as after their answer.
 inline constexpr std::array<uint8_t, 5> WithdrawnWithoutSuccessor{92, 93, 94, 3, 27};

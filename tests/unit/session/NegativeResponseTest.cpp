@@ -86,15 +86,96 @@ TEST_F(NegativeResponse, AnEcuWithoutTheModelCodeCountsAsOlder) {
     EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel5));
 }
 
-TEST_F(NegativeResponse, AReadOutOfRangeEndsTheIdentificationWithAManualReset) {
-    dlg.softwareVersionNumber = 477;
+// "Manual Reset": the resets become the operator's, and in the stage-0 read only the refused
+// record is left out. A read the run cannot do without ends the run instead.
+TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
+    const struct {
+        int32_t stage;
+        int refusedRow;
+        int next;  // -1: the run ends
+    } cases[] = {
+        {0, 30, 31},                             // 21 15: the snapshot read goes on with 21 17
+        {0, Row::ModelCode, Row::SeedLevel5},    // as an ECU without the model code
+        {0, Row::ReadDate, -1},                  // no date, no identification
+        {2, Row::BaseChecksum, -1},
+        {3, Row::ReadVersion, -1},               // the history's version: 21 65 must not follow
+    };
+    for (const auto& c : cases) {
+        TestBench other;
+        CFlashDlg& d = *other.dlg;
+        d.InitSessionData();
+        d.SetSessionStage(c.stage);
+        d.resetByService = 1;
+        d.MakePending(c.refusedRow);
+        AnswerTo(d, {0x7F, 0x21, 0x31});
+        const std::vector<int> pending = PendingRowsOf(d);
+        if (c.next < 0) {
+            EXPECT_TRUE(pending.empty()) << c.refusedRow;
+            EXPECT_EQ(other.host.StatusText(), Text::CanNowExit) << c.refusedRow;
+            EXPECT_TRUE(d.RunEnded()) << c.refusedRow;
+            continue;
+        }
+        EXPECT_THAT(pending, ElementsAre(c.next)) << c.refusedRow;
+        EXPECT_EQ(d.resetByService, 0) << c.refusedRow;
+        EXPECT_EQ(other.host.StatusText(), Text::ManualReset) << c.refusedRow;
+    }
+}
+
+// An ECU without the history, or one that will not take it: the history is not sent again and
+// the run goes on as after its last block, in stage 6 too.
+TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
+    for (uint8_t code : {0x31, 0x11, 0x12}) {
+        for (int32_t stage : {3, 6}) {
+            dlg.ResetSession();
+            dlg.SetSessionStage(stage);
+            dlg.savedMarks.fill(0);
+            dlg.savedMarks[0] = 1;  // 3B 40 still to be written back
+            dlg.MakePending(Row::WriteHistory);
+            dlg.blockIndex = 2;
+            Answer({0x7F, 0x3B, code});
+            EXPECT_EQ(dlg.blockIndex, 0);
+            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : 120)) << int(code) << " " << stage;
+            EXPECT_EQ(dlg.sessionStage, stage);
+        }
+    }
+}
+
+// Requests outside the read order that the ECU does not support: the run goes on as after
+// their answer, never with nothing pending.
+TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
+    const struct {
+        int32_t stage;
+        int refusedRow;
+        uint8_t service;
+        int next;
+    } cases[] = {
+        {3, Row::Routine04, 0x31, Row::Routine06},
+        {3, Row::Routine06, 0x31, Row::ReadVersion},
+        {3, Row::Routine0F, 0x31, 120},  // the restore pass goes on
+        {1, Row::StopSession, 0x20, Row::EcuReset},
+        {6, Row::StopSession, 0x20, Row::ClearDiagnostics},
+    };
+    for (const auto& c : cases) {
+        dlg.ResetSession();
+        dlg.SetSessionStage(c.stage);
+        dlg.resetByService = 1;
+        dlg.savedMarks.fill(0);
+        dlg.savedMarks[0] = 1;
+        dlg.MakePending(c.refusedRow);
+        Answer({0x7F, c.service, 0x11});
+        EXPECT_THAT(PendingRows(), ElementsAre(c.next)) << c.refusedRow;
+    }
+
+    // An ECU that cannot reset itself is reset by the operator.
+    dlg.ResetSession();
+    dlg.SetSessionStage(1);
     dlg.resetByService = 1;
-    dlg.MakePending(30);  // 21 15
-    Answer({0x7F, 0x21, 0x31});
-    EXPECT_TRUE(PendingRows().empty()) << "the refused read goes out again";
+    dlg.MakePending(Row::EcuReset);
+    Answer({0x7F, 0x11, 0x11});
+    ASSERT_FALSE(host.MessageBoxes().empty());
+    EXPECT_EQ(host.MessageBoxes().back().text, Text::ResetEcuFirst);
     EXPECT_EQ(dlg.resetByService, 0);
-    EXPECT_EQ(host.StatusHistory().end()[-2], Text::ManualReset);
-    EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
+    EXPECT_EQ(dlg.sessionStage, 2);
 }
 
 TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
@@ -118,6 +199,15 @@ TEST_F(NegativeResponse, BusyAndPendingAnswers) {
     Answer({0x7F, 0x3D, 0x78});
     EXPECT_EQ(host.StatusText(), Text::Erasing);
     EXPECT_TRUE(PendingRows().empty()) << "the write is not repeated while the ECU erases";
+
+    EXPECT_EQ(dlg.finalAnswerDue, 1);
+
+    // Pending for another request: it stays pending, the ECU answers it busy until it is done.
+    dlg.finalAnswerDue = 0;
+    dlg.MakePending(Row::Routine04);
+    Answer({0x7F, 0x31, 0x78});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine04));
+    EXPECT_EQ(dlg.finalAnswerDue, 0);
 
     for (uint8_t code : {0x21, 0x23, 0x37}) {
         dlg.MakePending(Row::Routine04);

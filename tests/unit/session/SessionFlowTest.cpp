@@ -200,6 +200,21 @@ TEST_F(SessionFlow, ARestoreWithNothingReadGoesStraightToTheUpperArea) {
     EXPECT_EQ(host.StatusText(), "before");
 }
 
+// Without the date a new entry would be an unused slot: the history is written back as read, and
+// stage 6 has no entry of this run to change.
+TEST_F(SessionFlow, WithoutTheLocalDateTheHistoryIsWrittenBackAsItWasRead) {
+    std::fill(dlg.ecuDataSnapshot.local69.begin(), dlg.ecuDataSnapshot.local69.end(), uint8_t{0x11});
+    const auto history = dlg.ecuDataSnapshot.local69;
+    bench.clock.SetLocalTime(std::tm{}, false);
+    for (int32_t stage : {3, 6}) {
+        dlg.SetSessionStage(stage);
+        Answer({0x61, 0x64, '4', '7', '7', 'E', 0x00});
+        EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteHistory));
+        EXPECT_EQ(dlg.ecuDataSnapshot.local69, history) << "stage " << stage;
+        dlg.Withdraw(Row::WriteHistory);
+    }
+}
+
 // The operator's reset box is open on the receive thread when the window closes: the close
 // steps end the thread, and nothing starts the timers or the link again.
 TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {

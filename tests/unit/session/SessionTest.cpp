@@ -1,6 +1,6 @@
 #include "SessionTest.h"
 
-void SessionTest::Answer(std::initializer_list<uint8_t> payload) {
+void SessionTest::AnswerTo(CFlashDlg& dlg, std::initializer_list<uint8_t> payload) {
     std::vector<uint8_t> frame{static_cast<uint8_t>(payload.size() + 1)};
     frame.insert(frame.end(), payload);
     uint8_t sum = 0;
@@ -13,7 +13,7 @@ void SessionTest::Answer(std::initializer_list<uint8_t> payload) {
     dlg.AssembleResponse(frame.data(), static_cast<uint32_t>(frame.size()));
 }
 
-std::vector<int> SessionTest::PendingRows() const {
+std::vector<int> SessionTest::PendingRowsOf(const CFlashDlg& dlg) {
     std::vector<int> rows;
     for (int row = 0; row < kRequestRowCount; ++row)
         if (dlg.scheduler.pendingFlags[static_cast<size_t>(row)] == 1) rows.push_back(row);
