@@ -149,6 +149,12 @@ public:
     // At the end of the stage-0 read: offers the data an interrupted run saved for this ECU.
     // False when the run must not go on (the operator has been told why).
     bool OfferJournalRestore();
+    const char* TakeIdentityOf(const JournalFile& file);
+    // Before the programming session of stage 1 is asked for: from then on an interruption can
+    // leave the ECU without its records. False when that cannot be recorded (the run has ended
+    // and says why).
+    bool RecordProgrammingStart();
+    void AskForProgrammingSession();
     void RecordJournalProgress(JournalProgress progress);
 
     // ---- Data ----
@@ -216,8 +222,14 @@ public:
     int32_t historyEntryAdded = 0;         // this run has its entry in the history (stage 3)
 
     // Journal
+    struct SnapshotCopy {
+        EcuDataSnapshot snapshot;
+        std::array<int32_t, kSavedMarkCount> marks;
+    };
     JournalSettings journalSettings;            // the front end's choice
     std::unique_ptr<JournalFile> restoreSource;  // the interrupted run whose data this run writes back
+    std::unique_ptr<SnapshotCopy> snapshotReadAtStart;  // what this run read, when it writes back another's
+    int32_t infoBlockErased = 0;  // stage 0 read the identity an erase leaves: only a journal can tell it
 
     // Controls owned by the model (the rest live in the window)
     CTqBusyProgressCtrl busyIndicator{10, 0};

@@ -78,6 +78,18 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
     modelKnown = 1;
     modelCode = response.Data(2);
     variant = response.Data(3);
+    if (sessionStage == 0) {
+        // Cut off before its info block was written again: the stage-0 read goes on, and only an
+        // interrupted run's journal can tell who the ECU is (the image choice asks for it).
+        infoBlockErased = InfoBlockErased(modelCode, variant, ecuIdentification.softwareDate,
+                                          ecuIdentification.softwareTime, ecuIdentification.currentVersion)
+                              ? 1
+                              : 0;
+        if (infoBlockErased == 1) {
+            MakePending(Row::SeedLevel5);
+            return;
+        }
+    }
     if (!ModelMayBeUpdated(modelCode, variant)) {
         FinishWithStatus(Text::UnknownEcu);
         return;

@@ -25,11 +25,14 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
         Withdraw(Row::SeedLevel7);
         takeSeed();
         securityKey = ComputeSecurityKey(KeyVariant::Level7, securitySeed);
-        MakePending(securityKey != 0 ? Row::KeyLevel7 : Row::StartSession85);
+        if (securityKey != 0)
+            MakePending(Row::KeyLevel7);
+        else
+            AskForProgrammingSession();
         break;
     case 0x08:
         Withdraw(Row::KeyLevel7);
-        MakePending(Row::StartSession85);
+        AskForProgrammingSession();
         break;
     default:
         break;

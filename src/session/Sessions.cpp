@@ -52,7 +52,6 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
         break;
     case kProgrammingSession:
         Withdraw(Row::StartSession85);
-        if (sessionStage == 1) RecordJournalProgress(JournalProgress::ProgrammingStarted);
         tagIndex = 0;
         MakePending(Row::WriteMemory);
         break;

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
 
     // The dialog's buffers (megabytes) are far too large for a thread's stack (1 MB on Windows).
     const auto dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
-    dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
+    dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or(""),
+                            options.noResume};
     return RunConsoleDialog(*dlg, host, output, loop, port, std::cerr);
 }

@@ -44,13 +44,14 @@ TEST(CliOptions, AcceptsItsOptions) {
     EXPECT_EQ(journal.options.resumeFile, "/etc/hostname");
     EXPECT_TRUE(journal.options.listJournals);
     EXPECT_TRUE(Parse({"--no-journal"}).options.noJournal);
+    EXPECT_TRUE(Parse({"--yes", "--no-resume"}).options.noResume);
 }
 
 TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-journal",
-                               "--list-journals"})
+    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume",
+                               "--no-journal", "--list-journals"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -66,6 +67,8 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         {"--yes=maybe"},
         {"--resume", "/nonexistent/run.journal"},
         {"--resume", "/etc/hostname", "--no-journal"},  // a restore needs this run's journal too
+        {"--resume", "/etc/hostname", "--no-resume"},
+        {"--no-resume", "--no-journal"},
         {"-y"},
     };
     for (const auto& args : cases) {
