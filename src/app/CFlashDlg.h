@@ -3,7 +3,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "app/CTqBusyProgressCtrl.h"
@@ -17,6 +19,8 @@
 #include "journal/JournalSettings.h"
 #include "link/RequestTable.h"
 #include "log/DebugReport.h"
+#include "session/SessionStage.h"
+#include "session/ValidateResponse.h"
 
 class Clock;
 class DialogHost;
@@ -79,7 +83,6 @@ public:
     void EndCommThread();
     int CommThreadProc();
     void AssembleResponse(const uint8_t* chunk, uint32_t count);
-    bool AnswersTheRequest();
 
     // ---- Images (images/) ----
     bool LoadFirmwareImage(int32_t imageIndex);
@@ -88,13 +91,14 @@ public:
 
     // ---- Session (session/) ----
     void HandleResponse();
+    void NoteDroppedResponse(ResponseVerdict verdict, std::span<const uint8_t> frame);
     void HandleByService(const Response& response);
     void FinishWithStatus(std::string_view text);
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.
     bool RunEnded() const;
     // The one place the stage changes.
-    void SetSessionStage(int32_t stage);
+    void SetSessionStage(Stage stage, std::string_view why);
     void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
     void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
     bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
@@ -174,7 +178,8 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
-    std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
+    std::atomic<int32_t> lastSentRow{-1};     // the request sent last: what an answer must answer
+    std::array<std::atomic<uint32_t>, kResponseVerdicts> droppedResponses{};  // frames the gate let not through, by verdict
     std::atomic<int32_t> finalAnswerDue{0};     // the ECU said "response pending" to a memory write
     std::atomic<uint32_t> finalAnswerTicks{0};  // scheduler ticks spent waiting for its final answer
     CommThread commThread;
@@ -200,7 +205,7 @@ public:
     std::atomic<uint8_t> blockIndex{0};
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};
-    std::atomic<int32_t> sessionStage{0};
+    std::atomic<Stage> sessionStage{Stage::Identification};
     std::atomic<int32_t> runEnded{0};  // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
 
@@ -236,4 +241,6 @@ public:
 
     // Platform
     PlatformServices platform;
+    // The wire trace's notes for support (dropped frames, stage changes); any thread. Optional.
+    std::function<void(std::string_view note)> traceNote;
 };

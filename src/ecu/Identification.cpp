@@ -56,8 +56,8 @@ void CFlashDlg::OnVersionReply(const Response& response) {
     std::memcpy(ecuIdentification.currentVersion, text, sizeof text);
     platform.host.AppendFieldText(ControlId::VersionValue, version);
 
-    const int32_t stage = sessionStage;
-    if (stage == 3 || stage == 6) {
+    const Stage stage = sessionStage;
+    if (stage == Stage::Restore || stage == Stage::Completion) {
         std::memcpy(historyVersion.data(), text, sizeof text);
         AddProgrammingHistoryEntry();
         blockIndex = 0;
@@ -73,12 +73,11 @@ void CFlashDlg::OnVersionReply(const Response& response) {
 }
 
 void CFlashDlg::ApplyModelPolicy(const Response& response) {
-    if (!response.Has(6)) return;  // no model code and variant in it: asked again
     Withdraw(Row::ModelCode);
     modelKnown = 1;
     modelCode = response.Data(2);
     variant = response.Data(3);
-    if (sessionStage == 0) {
+    if (sessionStage == Stage::Identification) {
         // Cut off before its info block was written again: the stage-0 read goes on, and only an
         // interrupted run's journal can tell who the ECU is (the image choice asks for it).
         infoBlockErased = InfoBlockErased(modelCode, variant, ecuIdentification.softwareDate,
@@ -104,7 +103,7 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
 
 void CFlashDlg::SelectImageForEcu() {
     snapshotReading = 0;
-    if (sessionStage == 0 && !OfferJournalRestore()) return;
+    if (sessionStage == Stage::Identification && !OfferJournalRestore()) return;
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

@@ -55,7 +55,7 @@ uint8_t& LastHistoryEntryIndex() {
 void CFlashDlg::AddProgrammingHistoryEntry() {
     std::span<uint8_t, kHistoryEntries * kHistoryEntrySize> history(ecuDataSnapshot.local69);
     uint8_t& last = LastHistoryEntryIndex();
-    if (sessionStage == 6) {
+    if (sessionStage == Stage::Completion) {
         if (historyEntryAdded == 1)
             std::memcpy(history.data() + size_t(last) * kHistoryEntrySize + 3, historyVersion.data(),
                         historyVersion.size());
@@ -89,7 +89,7 @@ void CFlashDlg::OnHistoryWriteReply() {
 void CFlashDlg::EndHistoryWrite() {
     Withdraw(Row::WriteHistory);
     blockIndex = 0;
-    if (sessionStage == 6)
+    if (sessionStage == Stage::Completion)
         MakePending(Row::StopSession);
     else
         ScheduleNextRestoreWrite();

@@ -24,7 +24,7 @@ void CFlashDlg::ScheduleNextRestoreWrite() {
     }
     RecordJournalProgress(JournalProgress::WriteBackFinished);
     MakePending(Row::Routine09);
-    SetSessionStage(5);
+    SetSessionStage(Stage::UpperProgramming, "the write-back has ended");
 }
 
 void CFlashDlg::SkipRestoreWrite() {

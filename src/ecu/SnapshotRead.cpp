@@ -31,7 +31,7 @@ bool StepsIndicator(int readRow) {
 // A reply to one of the snapshot's reads: stored into its record, and the next read asked for.
 void CFlashDlg::OnSnapshotReadReply(const Response& response) {
     // Read in stage 0 only: later the ECU holds what an erase left, never to be saved.
-    if (sessionStage != 0) return;
+    if (sessionStage != Stage::Identification) return;
     const uint8_t service = response.Service() == 0x5A ? kIdentificationService : kLocalService;
     const uint8_t id = response.Parameter();
 
@@ -55,7 +55,7 @@ void CFlashDlg::OnSnapshotReadReply(const Response& response) {
     uint8_t* field = FieldOf(ecuDataSnapshot, *record);
     const size_t replyStart = 3u + record->replyOffset;
     const uint8_t* data = response.Bytes(replyStart, record->width);
-    if (data == nullptr) return;  // shorter than the record: asked again
+    if (data == nullptr) return;  // never: the gate let the answer through whole
 
     if (record->blockCount != 0) {
         const uint8_t block = blockIndex;

@@ -80,7 +80,7 @@ bool CFlashDlg::RecordProgrammingStart() {
 }
 
 void CFlashDlg::AskForProgrammingSession() {
-    if (sessionStage == 1 && !RecordProgrammingStart()) return;
+    if (sessionStage == Stage::BaseProgramming && !RecordProgrammingStart()) return;
     MakePending(Row::StartSession85);
 }
 

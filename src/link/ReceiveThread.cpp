@@ -52,37 +52,9 @@ int CFlashDlg::CommThreadProc() {
     return 1;
 }
 
+// A whole frame goes to the gate and, if it passes, to its handler; the next frame starts afresh.
 void CFlashDlg::AssembleResponse(const uint8_t* chunk, uint32_t count) {
-    switch (AppendResponseChunk(rxBuffer, rxCount, {chunk, count})) {
-    case ResponseState::Incomplete:
-        return;
-    case ResponseState::Complete:
-        if (AnswersTheRequest()) HandleResponse();
-        break;
-    case ResponseState::Rejected:
-        break;  // dropped silently: the scheduler's time-out sends the request again
-    }
+    if (AppendResponseChunk(rxBuffer, rxCount, {chunk, count}) == ResponseState::Incomplete) return;
+    HandleResponse();
     rxCount = 0;
-}
-
-// A frame is handed on only as the answer to the request outstanding: a second copy of an answer,
-// or an answer naming another service than the one asked, would otherwise be taken for the next
-// step (a block stored or written twice, a read skipped). The final answer of a memory write the
-// ECU said "response pending" to comes while nothing else may be outstanding, and only that
-// answer ends its wait. Services the program does not know pass, to be purged.
-bool CFlashDlg::AnswersTheRequest() {
-    constexpr uint8_t kNegative = 0x7F;
-    constexpr uint8_t kWriteMemory = 0x3D;
-    const uint8_t service = rxBuffer[1];
-    const bool awaited = scheduler.awaitingResponse != 0;
-    const bool finalDue = finalAnswerDue != 0;
-    if (!awaited && !finalDue) return false;
-    const bool knownAnswer = (service >= 0x50 && service <= 0x7D) || service == 0xD0;
-    if (service != kNegative && !knownAnswer) return true;
-    const uint8_t answered = service == kNegative ? (rxBuffer[0] >= 3 ? rxBuffer[2] : 0)
-                                                  : static_cast<uint8_t>(service - 0x40);
-    const bool finalAnswer = finalDue && answered == kWriteMemory;
-    if (!finalAnswer && !(awaited && answered == lastSentService)) return false;
-    if (finalAnswer) finalAnswerDue = 0;
-    return true;
 }

@@ -53,10 +53,11 @@ bool CFlashDlg::SendRequest(int32_t row) {
     uint8_t(&body)[256] = requestTable[static_cast<size_t>(row)].body;
 
     if (row == Row::WriteMemory) {
-        const int32_t stage = sessionStage;
-        if (stage == 1 || stage == 5) {
-            const FlashContainer& container = stage == 1 ? BaseContainer : UpperContainer;
-            const int32_t lastTag = stage == 1 ? lastBaseTag : lastUpperTag;
+        const Stage stage = sessionStage;
+        if (stage == Stage::BaseProgramming || stage == Stage::UpperProgramming) {
+            const bool base = stage == Stage::BaseProgramming;
+            const FlashContainer& container = base ? BaseContainer : UpperContainer;
+            const int32_t lastTag = base ? lastBaseTag : lastUpperTag;
             const int32_t tag = tagIndex;
             if (tag < 0 || tag > lastTag || tag >= kContainerSlots) return false;
             const FlashTag& flashTag = container[static_cast<size_t>(tag)];
@@ -76,7 +77,7 @@ bool CFlashDlg::SendRequest(int32_t row) {
 
     // Reserved rows, and the memory write before any tag was placed in it, hold no frame.
     if (body[0] < 2) return false;
-    lastSentService = body[1];
+    lastSentRow = row;
     FrameChecksum(body);
     return platform.port.Write(body, std::size_t{body[0]} + 1u);
 }

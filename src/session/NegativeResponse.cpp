@@ -131,7 +131,7 @@ void CFlashDlg::CheckFinalAnswerOverdue() {
 void CFlashDlg::SkipUnsupportedRead() {
     // The skip order walks the stage-0 read: later, a read in it is one the run needs (the
     // version for the history), and its successors would overwrite the saved records.
-    for (size_t i = 0; sessionStage == 0 && i < ReadSkipOrder.size(); ++i) {
+    for (size_t i = 0; sessionStage == Stage::Identification && i < ReadSkipOrder.size(); ++i) {
         const int row = ReadSkipOrder[i];
         if (!IsPending(row)) continue;
         Withdraw(row);
@@ -148,7 +148,7 @@ void CFlashDlg::SkipUnsupportedRead() {
     }
     if (IsPending(Row::Routine09)) {
         Withdraw(Row::Routine09);
-        if (sessionStage == 0)
+        if (sessionStage == Stage::Identification)
             SelectImageForEcu();
         else
             MakePending(Row::SeedLevel7);
@@ -206,8 +206,9 @@ void CFlashDlg::LeaveOutRefusedWrite() {
 // now on, and the identification goes on as past an unsupported read, so only the refused record
 // is missing afterwards. Outside the identification the run cannot do without what it asked for.
 void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
-    bool identifying = sessionStage == 0 && IsPending(Row::ModelCode);
-    for (int row : ReadSkipOrder) identifying = identifying || (sessionStage == 0 && IsPending(row));
+    bool identifying = IsPending(Row::ModelCode);
+    for (int row : ReadSkipOrder) identifying = identifying || IsPending(row);
+    identifying = identifying && sessionStage == Stage::Identification;
     if (!identifying) {
         TakeUnexpectedResponsePath(response);
         return;
@@ -220,7 +221,7 @@ void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
     DialogHost& host = platform.host;
     host.ShowMessageBox(Text::UnexpectedNegativeResponse, "", MessageIcon::None, MessageButtons::Ok);
-    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), sessionStage).data());
+    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), StageNumber(sessionStage)).data());
     host.ShowMessageBox(Text::MayNotBeUpgraded, "", MessageIcon::None, MessageButtons::Ok);
     FinishWithStatus(Text::CanNowExit);
     WithdrawRequestsOf(response.Byte(2));  // the run ends here: the refused request is not sent again

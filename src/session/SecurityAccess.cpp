@@ -9,7 +9,6 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
     };
     switch (response.Parameter()) {
     case 0x05:
-        if (!response.Has(5)) return;  // a seed answer without its seed asks again
         Withdraw(Row::SeedLevel5);
         takeSeed();
         securityKey = ComputeSecurityKey(secondKeyTried == 1 ? KeyVariant::Level5Second : KeyVariant::Level5First,
@@ -21,7 +20,6 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
         MakePending(Row::StartSession84);
         break;
     case 0x07:
-        if (!response.Has(5)) return;
         Withdraw(Row::SeedLevel7);
         takeSeed();
         securityKey = ComputeSecurityKey(KeyVariant::Level7, securitySeed);

@@ -257,7 +257,7 @@ TEST_F(RunJournalTest, WithoutTheProgrammingMarkTheEcuIsNotProgrammed) {
     ASSERT_TRUE(dlg.BeginJournal());
     std::filesystem::remove_all(root.File("state"));
     TemporaryFolder::WriteAll(root.File("state"), "a file where the folder should be");
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.AskForProgrammingSession();
     EXPECT_FALSE(dlg.IsPending(Row::StartSession85));
     EXPECT_EQ(host.StatusText().rfind(Text::NotProgrammedNoJournal, 0), 0u) << host.StatusText();

@@ -149,13 +149,13 @@ TEST_F(SendRequestTest, MemoryWriteSendsTheTagOfTheStagesContainer) {
     dlg.lastUpperTag = 2;
     dlg.tagIndex = 1;
 
-    dlg.sessionStage = 1;
+    dlg.sessionStage = Stage::BaseProgramming;
     const Bytes base = Send(174);
     ASSERT_EQ(base.size(), 199u);
     EXPECT_EQ(Bytes(base.begin(), base.end() - 1), Bytes(dlg.BaseContainer[1].begin(), dlg.BaseContainer[1].end()));
     EXPECT_EQ(base.back(), Sum(base, 198));
 
-    dlg.sessionStage = 5;
+    dlg.sessionStage = Stage::UpperProgramming;
     const Bytes upper = Send(174);
     ASSERT_EQ(upper.size(), 199u);
     EXPECT_EQ(upper[2], 0x02);
@@ -193,7 +193,7 @@ TEST_F(SendRequestTest, RequestsThatCannotBeCompletedSafelyAreNotSent) {
     };
     for (const Case& c : cases) {
         dlg.blockIndex = c.block;
-        dlg.sessionStage = c.stage;
+        dlg.sessionStage = Stage(c.stage);
         dlg.tagIndex = c.tag;
         dlg.lastBaseTag = dlg.lastUpperTag = c.lastTag;
         dlg.scheduler.awaitingResponse = 0;
@@ -206,7 +206,7 @@ TEST_F(SendRequestTest, ATagWhoseLengthByteExceedsTheSlotIsNotSent) {
     dlg.BaseContainer[0] = {0xFF, 0x3D};
     dlg.lastBaseTag = 0;
     dlg.tagIndex = 0;
-    dlg.sessionStage = 1;
+    dlg.sessionStage = Stage::BaseProgramming;
     EXPECT_TRUE(Send(174).empty());
 }
 

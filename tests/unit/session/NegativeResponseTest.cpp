@@ -71,7 +71,7 @@ TEST_F(NegativeResponse, WithoutRoutine09TheImageIsChosenInStage0AndLevel7Follow
     EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
     EXPECT_EQ(dlg.resetByService, 0);
 
-    dlg.SetSessionStage(5);
+    dlg.sessionStage = Stage::UpperProgramming;
     dlg.MakePending(Row::Routine09);
     Answer({0x7F, 0x31, 0x12});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel7));
@@ -104,7 +104,7 @@ TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
         TestBench other;
         CFlashDlg& d = *other.dlg;
         d.InitSessionData();
-        d.SetSessionStage(c.stage);
+        d.sessionStage = Stage(c.stage);
         d.resetByService = 1;
         d.MakePending(c.refusedRow);
         AnswerTo(d, {0x7F, 0x21, 0x31});
@@ -127,7 +127,7 @@ TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
     for (uint8_t code : {0x31, 0x11, 0x12}) {
         for (int32_t stage : {3, 6}) {
             dlg.ResetSession();
-            dlg.SetSessionStage(stage);
+            dlg.sessionStage = Stage(stage);
             dlg.savedMarks.fill(0);
             dlg.savedMarks[0] = 1;  // 3B 40 still to be written back
             dlg.MakePending(Row::WriteHistory);
@@ -135,7 +135,7 @@ TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
             Answer({0x7F, 0x3B, code});
             EXPECT_EQ(dlg.blockIndex, 0);
             EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : 120)) << int(code) << " " << stage;
-            EXPECT_EQ(dlg.sessionStage, stage);
+            EXPECT_EQ(dlg.sessionStage, Stage(stage));
         }
     }
 }
@@ -157,7 +157,7 @@ TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
     };
     for (const auto& c : cases) {
         dlg.ResetSession();
-        dlg.SetSessionStage(c.stage);
+        dlg.sessionStage = Stage(c.stage);
         dlg.resetByService = 1;
         dlg.savedMarks.fill(0);
         dlg.savedMarks[0] = 1;
@@ -168,20 +168,20 @@ TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
 
     // An ECU that cannot reset itself is reset by the operator.
     dlg.ResetSession();
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.resetByService = 1;
     dlg.MakePending(Row::EcuReset);
     Answer({0x7F, 0x11, 0x11});
     ASSERT_FALSE(host.MessageBoxes().empty());
     EXPECT_EQ(host.MessageBoxes().back().text, Text::ResetEcuFirst);
     EXPECT_EQ(dlg.resetByService, 0);
-    EXPECT_EQ(dlg.sessionStage, 2);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseVerification);
 }
 
 TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
     for (uint8_t code : {0x31, 0x11, 0x12}) {
         dlg.ResetSession();
-        dlg.SetSessionStage(3);
+        dlg.sessionStage = Stage::Restore;
         dlg.savedMarks.fill(0);
         dlg.savedMarks[30] = 1;  // a later record still to be written
         dlg.MakePending(99);     // 3B 1A nn, in its 5th block
@@ -225,7 +225,7 @@ TEST_F(NegativeResponse, BusyAndPendingAnswers) {
 }
 
 TEST_F(NegativeResponse, RefusalsOutsideTheActiveSession) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::StopSession);
     Answer({0x7F, 0x20, 0x80});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::BaseChecksum));
@@ -240,7 +240,7 @@ TEST_F(NegativeResponse, RefusalsOutsideTheActiveSession) {
 }
 
 TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7F, 0x3D, 0x10});
     const auto boxes = host.MessageBoxes();
@@ -254,7 +254,7 @@ TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) 
 
 // A repeat refused because the first request got through and only its answer was lost.
 TEST_F(NegativeResponse, ARepeatRefusedBecauseTheFirstGotThroughMovesOn) {
-    dlg.SetSessionStage(6);
+    dlg.sessionStage = Stage::Completion;
     dlg.MakePending(Row::StopSession);
     Answer({0x7F, 0x20, 0x22});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::ClearDiagnostics));
@@ -269,7 +269,7 @@ TEST_F(NegativeResponse, ARepeatRefusedBecauseTheFirstGotThroughMovesOn) {
 // The final answer after "response pending" is lost: the write goes out again after 10 s.
 TEST_F(NegativeResponse, ALostFinalAnswerSendsTheWriteAgain) {
     bench.port.Open(1);
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7F, 0x3D, 0x78});
     for (int tick = 0; tick < 199; ++tick) dlg.CheckFinalAnswerOverdue();

@@ -29,7 +29,7 @@ TEST_F(SessionFlow, BaseTagsShowTheirProgressThenTheSessionStops) {
     } cases[] = {{0, {}}, {4, {"Writing (Base) - 0%", "Writing (Base) - 25%", "Writing (Base) - 50%", "Writing (Base) - 75%"}}};
     for (const auto& c : cases) {
         dlg.ResetSession();
-        dlg.SetSessionStage(1);
+        dlg.sessionStage = Stage::BaseProgramming;
         PlaceTags(dlg.BaseContainer, c.lastTag + 1, 0x000100);
         dlg.lastBaseTag = c.lastTag;
         host.SetItemText(ControlId::StatusLine, "");
@@ -49,7 +49,7 @@ TEST_F(SessionFlow, BaseTagsShowTheirProgressThenTheSessionStops) {
 }
 
 TEST_F(SessionFlow, TheUpperEndTagWaitsForTheChecksum) {
-    dlg.SetSessionStage(5);
+    dlg.sessionStage = Stage::UpperProgramming;
     dlg.imageIndex = 1;
     PlaceTags(dlg.UpperContainer, 4, 0x020000);
     dlg.lastUpperTag = 3;
@@ -72,7 +72,7 @@ TEST_F(SessionFlow, TheUpperEndTagWaitsForTheChecksum) {
 }
 
 TEST_F(SessionFlow, AWrongEchoSendsTheSameTagAgainTwiceAtMost) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     PlaceTags(dlg.BaseContainer, 2, 0x000100);
     dlg.lastBaseTag = 1;
     Answer({0x50, 0x85});
@@ -105,7 +105,7 @@ TEST_F(SessionFlow, KeysFollowSeedsAndASeedOf0NeedsNoKey) {
 
 TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     dlg.imageIndex = 1;
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     Answer({0x61, 0x83, 0xE3, 0x14});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine10));
     dlg.Withdraw(Row::Routine10);
@@ -116,9 +116,9 @@ TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     EXPECT_EQ(dlg.tagIndex, 0);
     dlg.Withdraw(Row::WriteMemory);
 
-    dlg.SetSessionStage(2);
+    dlg.sessionStage = Stage::BaseVerification;
     Answer({0x61, 0x83, 0x00, 0x00});
-    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseProgramming);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine09));
     dlg.Withdraw(Row::Routine09);
 
@@ -126,16 +126,16 @@ TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     EXPECT_EQ(host.StatusText(), Text::FailedBaseCrc);
     EXPECT_TRUE(PendingRows().empty());
 
-    dlg.SetSessionStage(4);
+    dlg.sessionStage = Stage::RestoreAfterReset;
     Answer({0x61, 0x83, 0xE3, 0x14});
     EXPECT_TRUE(PendingRows().empty());
 }
 
 TEST_F(SessionFlow, AnImageWithoutExpectedValuesMatchesOnlyZero) {
     dlg.imageIndex = 6;
-    dlg.SetSessionStage(2);
+    dlg.sessionStage = Stage::BaseVerification;
     Answer({0x61, 0x83, 0x00, 0x00});
-    EXPECT_EQ(dlg.sessionStage, 3);
+    EXPECT_EQ(dlg.sessionStage, Stage::Restore);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine0D));
 }
 
@@ -156,7 +156,7 @@ TEST_F(SessionFlow, RepliesShorterThanTheirLayoutAreNotReadPastTheirEnd) {
     EXPECT_TRUE(dlg.IsPending(16));
     EXPECT_EQ(dlg.savedMarks[12], 0);
 
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7D});
     EXPECT_TRUE(dlg.IsPending(Row::WriteMemory));
@@ -165,7 +165,7 @@ TEST_F(SessionFlow, RepliesShorterThanTheirLayoutAreNotReadPastTheirEnd) {
 
 TEST_F(SessionFlow, AnUnknownServicePurgesTheLine) {
     dlg.MakePending(Row::ReadDate);
-    Answer({0x52, 0x01});
+    Answer({0xA5, 0x01});
     EXPECT_EQ(bench.port.PurgeCount(), 1);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadDate));
 }
@@ -192,11 +192,11 @@ TEST_F(SessionFlow, Record39IsReadIn192BlocksAndRecordBDOnlyWithItsZero) {
 }
 
 TEST_F(SessionFlow, ARestoreWithNothingReadGoesStraightToTheUpperArea) {
-    dlg.SetSessionStage(3);
+    dlg.sessionStage = Stage::Restore;
     host.SetItemText(ControlId::StatusLine, "before");
     dlg.ScheduleNextRestoreWrite();
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine09));
-    EXPECT_EQ(dlg.sessionStage, 5);
+    EXPECT_EQ(dlg.sessionStage, Stage::UpperProgramming);
     EXPECT_EQ(host.StatusText(), "before");
 }
 
@@ -207,7 +207,7 @@ TEST_F(SessionFlow, WithoutTheLocalDateTheHistoryIsWrittenBackAsItWasRead) {
     const auto history = dlg.ecuDataSnapshot.local69;
     bench.clock.SetLocalTime(std::tm{}, false);
     for (int32_t stage : {3, 6}) {
-        dlg.SetSessionStage(stage);
+        dlg.sessionStage = Stage(stage);
         Answer({0x61, 0x64, '4', '7', '7', 'E', 0x00});
         EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteHistory));
         EXPECT_EQ(dlg.ecuDataSnapshot.local69, history) << "stage " << stage;
@@ -223,10 +223,10 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     ASSERT_TRUE(dlg.OnInitDialog());
     ASSERT_TRUE(dlg.OpenPort(1));
     dlg.StartCommThread();
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.resetByService = 0;
     dlg.MakePending(Row::StopSession);
-    dlg.lastSentService = 0x20;
+    dlg.lastSentRow = Row::StopSession;
     dlg.scheduler.awaitingResponse = 1;
     bench.port.Deliver({0x02, 0x60, 0x62});
     ASSERT_TRUE(host.AwaitWaitingCall(10s));  // the box waits for the window
@@ -236,7 +236,7 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     EXPECT_TRUE(host.ActiveTimers().empty());
     EXPECT_FALSE(bench.port.IsOpen());
     EXPECT_FALSE(dlg.commThread.Exists());
-    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseProgramming);
 }
 
 // The answer to a reset is lost after the ECU reset: the adapter is back at 9600 baud, so the
