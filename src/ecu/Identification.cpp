@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kRow65 = 56;  // 21 65 nn
-
 // The text of a reply from data byte 1, at most `most` characters, up to a zero byte or the
 // end of the frame.
 std::string_view ReplyText(const Response& response, size_t most) {
@@ -66,7 +64,7 @@ void CFlashDlg::OnVersionReply(const Response& response) {
         // Reached by skipping a refused 21 3A: the snapshot read goes on with 21 65. Asking
         // for the model code again would start the identification over, and with an ECU that
         // never has 21 3A, over and over.
-        MakePending(kRow65);
+        MakePending(Row::ReadLocal65);
     } else {
         MakePending(Row::ModelCode);
     }

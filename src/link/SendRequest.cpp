@@ -9,12 +9,8 @@
 namespace {
 
 bool IsBlockReadRow(int32_t row) {
-    switch (row) {
-    case 32: case 41: case 51: case 56: case 57: case 71: case 72:
-        return true;
-    default:
-        return false;
-    }
+    const SnapshotRecord* record = RecordForReadRow(row);
+    return record != nullptr && record->blockCount != 0;
 }
 
 // Copies the saved data of a write row's record into the row; false when the block number

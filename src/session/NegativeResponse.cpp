@@ -6,18 +6,12 @@
 #include "ecu/SnapshotRecords.h"
 #include "link/RequestTable.h"
 #include "platform/DialogHost.h"
+#include "link/ServiceIds.h"
 #include "session/ReadSkipOrder.h"
 #include "session/Response.h"
 
 namespace {
 
-constexpr uint8_t kReadLocal = 0x21;
-constexpr uint8_t kStopSession = 0x20;
-constexpr uint8_t kWriteLocal = 0x3B;
-constexpr uint8_t kSecurityAccess = 0x27;
-constexpr uint8_t kWriteMemory = 0x3D;
-constexpr int kRowB810 = 81;
-constexpr int kRowB820 = 82;
 
 bool IsBlockRecordRow(int row) {
     const SnapshotRecord* record = RecordForReadRow(row);
@@ -33,21 +27,21 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
     const uint8_t code = response.Byte(3);
 
     switch (code) {
-    case 0x11:
-    case 0x12:
+    case Nrc::ServiceNotSupported:
+    case Nrc::SubFunctionNotSupported:
         PassOverUnsupported(refused);
         break;
-    case 0x21:
-    case 0x23:
+    case Nrc::BusyRepeatRequest:
+    case Nrc::RoutineNotComplete:
         StepBusyIndicator();
         break;
-    case 0x22:
-        if (refused == kStopSession && IsPending(Row::StopSession)) {
+    case Nrc::ConditionsNotCorrect:
+        if (refused == Sid::StopSession && IsPending(Row::StopSession)) {
             // No session left to stop: its answer was lost and this is the repeat. Done.
             OnStopSessionDone();
             break;
         }
-        if (refused == kSecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
+        if (refused == Sid::SecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
             // A key without a seed: the seed was used up (by a key whose answer was lost).
             // A new seed is asked for; an ECU already unlocked answers it with seed 0.
             const bool level5 = IsPending(Row::KeyLevel5);
@@ -61,17 +55,17 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         // With nothing else to send the run stops here, and a window that ends with the run ends.
         if (!AnyPending()) runEnded = 1;
         break;
-    case 0x31:
-        if (refused == kReadLocal) {
-            if (IsPending(kRowB810) || IsPending(kRowB820)) {
+    case Nrc::RequestOutOfRange:
+        if (refused == Sid::ReadLocalData) {
+            if (IsPending(Row::ReadLocalB810) || IsPending(Row::ReadLocalB820)) {
                 SkipUnsupportedRead();
             } else {
                 RefuseReadOutOfRange(response);
             }
         }
-        if (refused == kWriteLocal) LeaveOutRefusedWrite();
+        if (refused == Sid::WriteLocalData) LeaveOutRefusedWrite();
         break;
-    case 0x35:
+    case Nrc::InvalidKey:
         if (IsPending(Row::KeyLevel5)) {
             Withdraw(Row::KeyLevel5);
             if (secondKeyTried == 0) {
@@ -85,14 +79,14 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             FinishWithStatus(Text::InvalidKey);
         }
         break;
-    case 0x37:
+    case Nrc::RequiredTimeDelayNotExpired:
         SetStatusText(Text::Waiting);
         StepBusyIndicator();
         break;
-    case 0x78:
+    case Nrc::ResponsePending:
         // The ECU works on it (erasing); its final answer comes by itself. Other requests stay
         // pending: the ECU answers them busy until it is done.
-        if (refused == kWriteMemory) {
+        if (refused == Sid::WriteMemory) {
             finalAnswerTicks = 0;
             finalAnswerDue = 1;
         }
@@ -100,14 +94,14 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
         break;
-    case 0x80:
-        if (refused == kStopSession) {
+    case Nrc::NotInActiveSession:
+        if (refused == Sid::StopSession) {
             Withdraw(Row::StopSession);
             MakePending(Row::BaseChecksum);
-        } else if (refused == kReadLocal && IsPending(Row::BaseChecksum)) {
+        } else if (refused == Sid::ReadLocalData && IsPending(Row::BaseChecksum)) {
             Withdraw(Row::BaseChecksum);
             MakePending(Row::Routine10);
-        } else if (refused == kReadLocal && IsPending(Row::UpperChecksum)) {
+        } else if (refused == Sid::ReadLocalData && IsPending(Row::UpperChecksum)) {
             Withdraw(Row::UpperChecksum);
             MakePending(Row::WriteMemory);
         }
@@ -179,7 +173,7 @@ void CFlashDlg::PassOverUnsupported(uint8_t refused) {
         Withdraw(Row::ModelCode);
         modelCode = 0;
         MakePending(Row::SeedLevel5);
-    } else if (refused == kWriteLocal && AnyWritePending()) {
+    } else if (refused == Sid::WriteLocalData && AnyWritePending()) {
         LeaveOutRefusedWrite();
     } else {
         SkipUnsupportedRead();
@@ -215,7 +209,7 @@ void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
     }
     SetStatusText(Text::ManualReset);
     resetByService = 0;
-    PassOverUnsupported(kReadLocal);
+    PassOverUnsupported(Sid::ReadLocalData);
 }
 
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
@@ -228,9 +222,6 @@ void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
 }
 
 void CFlashDlg::WithdrawRequestsOf(uint8_t service) {
-    constexpr uint8_t kWriteMemory = 0x3D;  // its row holds a frame only once a tag was sent
-    for (int row = 0; row < kRequestRowCount; ++row) {
-        const uint8_t rowService = row == Row::WriteMemory ? kWriteMemory : requestTable[static_cast<size_t>(row)].body[1];
-        if (IsPending(row) && rowService == service) Withdraw(row);
-    }
+    for (int row = 0; row < kRequestRowCount; ++row)
+        if (IsPending(row) && ServiceOfRow(row) == service) Withdraw(row);
 }

@@ -28,7 +28,7 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
         case Stage::Identification:
             if (!ChangeLineSpeed()) break;
             snapshotReading = 1;
-            MakePending(Row::FirstIdentification);
+            MakePending(Row::ReadIdent40);
             break;
         case Stage::BaseVerification:
             if (ChangeLineSpeed()) MakePending(Row::BaseChecksum);

@@ -53,7 +53,7 @@ const char* VerdictName(ResponseVerdict verdict) {
 OutstandingRequest OutstandingFor(int row) {
     OutstandingRequest out;
     if (row < 0 || row >= kRequestRowCount) return out;
-    out.service = row == Row::WriteMemory ? Sid::WriteMemory : RequestTable[static_cast<std::size_t>(row)].body[1];
+    out.service = ServiceOfRow(row);
     out.answerBytes = ShortestAnswer(Positive(out.service));
     if (const SnapshotRecord* record = RecordForReadRow(row))
         out.answerBytes = 3u + record->replyOffset + record->width;  // the whole record or block

@@ -207,7 +207,7 @@ TEST_F(DialogTest, TheAboutBoxOpensFromItsSystemMenuEntryOnly) {
 TEST_F(DialogTest, TheSchedulerTimerDrivesTheScheduler) {
     dlg.OnInitDialog();
     bench.port.Open(1);
-    dlg.scheduler.pendingFlags[0] = 1;
+    dlg.scheduler.pendingFlags[Row::InterfaceVersion] = 1;
     bench.RunFor(50);
     ASSERT_EQ(bench.port.Writes().size(), 1u);
     EXPECT_EQ(bench.port.Writes()[0], (Bytes{0x02, 0x90, 0x92}));

@@ -41,12 +41,12 @@ TEST_F(NegativeResponse, UnsupportedReadsAreSkippedInTheirOwnOrder) {
         uint8_t service, code;
         int next;
     } cases[] = {
-        {52, 0x21, 0x11, 54},  // 21 3A is followed by 21 61 here, not by 21 65
-        {55, 0x21, 0x12, 56},
-        {26, 0x1A, 0x12, 28},
-        {47, 0x21, 0x12, Row::Routine09},
-        {82, 0x21, 0x31, 83},  // B8 20 out of range is skipped too
-        {81, 0x21, 0x31, 82},
+        {Row::ReadLocal3A, 0x21, 0x11, Row::ReadTime},  // 21 3A is followed by 21 61 here, not by 21 65
+        {Row::ReadVersion, 0x21, 0x12, Row::ReadLocal65},
+        {Row::ReadIdent99, 0x1A, 0x12, Row::ReadLocal12},
+        {Row::ReadLocalBE, 0x21, 0x12, Row::Routine09},
+        {Row::ReadLocalB820, 0x21, 0x31, Row::ReadLocalB100},  // B8 20 out of range is skipped too
+        {Row::ReadLocalB810, 0x21, 0x31, Row::ReadLocalB820},
     };
     for (const auto& c : cases) {
         dlg.ResetSession();
@@ -57,11 +57,11 @@ TEST_F(NegativeResponse, UnsupportedReadsAreSkippedInTheirOwnOrder) {
 }
 
 TEST_F(NegativeResponse, ASkippedBlockRecordLeavesTheBlockCounterAtTheStart) {
-    dlg.MakePending(32);  // 21 1A nn, in its 8th block
+    dlg.MakePending(Row::ReadLocal1A);  // 21 1A nn, in its 8th block
     dlg.blockIndex = 7;
     Answer({0x7F, 0x21, 0x12});
     EXPECT_EQ(dlg.blockIndex, 0);
-    EXPECT_THAT(PendingRows(), ElementsAre(33));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocal1C));
 }
 
 TEST_F(NegativeResponse, WithoutRoutine09TheImageIsChosenInStage0AndLevel7FollowsLater) {
@@ -94,7 +94,7 @@ TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
         int refusedRow;
         int next;  // -1: the run ends
     } cases[] = {
-        {0, 30, 31},                             // 21 15: the snapshot read goes on with 21 17
+        {0, Row::ReadLocal15, Row::ReadLocal17},  // the snapshot read goes on
         {0, Row::ModelCode, Row::SeedLevel5},    // as an ECU without the model code
         {0, Row::ReadDate, -1},                  // no date, no identification
         {2, Row::BaseChecksum, -1},
@@ -134,7 +134,7 @@ TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
             dlg.blockIndex = 2;
             Answer({0x7F, 0x3B, code});
             EXPECT_EQ(dlg.blockIndex, 0);
-            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : 120)) << int(code) << " " << stage;
+            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : Row::WriteIdent40)) << int(code) << " " << stage;
             EXPECT_EQ(dlg.sessionStage, Stage(stage));
         }
     }
@@ -151,7 +151,7 @@ TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
     } cases[] = {
         {3, Row::Routine04, 0x31, Row::Routine06},
         {3, Row::Routine06, 0x31, Row::ReadVersion},
-        {3, Row::Routine0F, 0x31, 120},  // the restore pass goes on
+        {3, Row::Routine0F, 0x31, Row::WriteIdent40},  // the restore pass goes on
         {1, Row::StopSession, 0x20, Row::EcuReset},
         {6, Row::StopSession, 0x20, Row::ClearDiagnostics},
     };
@@ -184,13 +184,13 @@ TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
         dlg.sessionStage = Stage::Restore;
         dlg.savedMarks.fill(0);
         dlg.savedMarks[30] = 1;  // a later record still to be written
-        dlg.MakePending(99);     // 3B 1A nn, in its 5th block
+        dlg.MakePending(Row::WriteLocal1A);  // in its 5th block
         dlg.blockIndex = 4;
         Answer({0x7F, 0x3B, code});
         EXPECT_EQ(dlg.blockIndex, 0) << int(code);
         const std::vector<int> pending = PendingRows();
         ASSERT_EQ(pending.size(), 1u) << int(code);
-        EXPECT_GT(pending[0], 99) << int(code);
+        EXPECT_GT(pending[0], Row::WriteLocal1A) << int(code);
     }
 }
 

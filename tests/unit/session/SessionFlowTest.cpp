@@ -151,9 +151,9 @@ TEST_F(SessionFlow, RepliesShorterThanTheirLayoutAreNotReadPastTheirEnd) {
     EXPECT_TRUE(dlg.IsPending(Row::ModelCode));
 
     dlg.Withdraw(Row::ModelCode);
-    dlg.MakePending(16);  // 1A 4C, 17 bytes
+    dlg.MakePending(Row::ReadIdent4C);  // 1A 4C, 17 bytes
     Answer({0x5A, 0x4C, 1, 2, 3});
-    EXPECT_TRUE(dlg.IsPending(16));
+    EXPECT_TRUE(dlg.IsPending(Row::ReadIdent4C));
     EXPECT_EQ(dlg.savedMarks[12], 0);
 
     dlg.sessionStage = Stage::BaseProgramming;
@@ -171,24 +171,24 @@ TEST_F(SessionFlow, AnUnknownServicePurgesTheLine) {
 }
 
 TEST_F(SessionFlow, Record39IsReadIn192BlocksAndRecordBDOnlyWithItsZero) {
-    dlg.MakePending(51);
+    dlg.MakePending(Row::ReadLocal39);
     int replies = 0;
-    while (dlg.IsPending(51) && replies < 300) {
+    while (dlg.IsPending(Row::ReadLocal39) && replies < 300) {
         const uint8_t block = dlg.blockIndex;
         Answer({0x61, 0x39, block, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, block});
         ++replies;
     }
     EXPECT_EQ(replies, 192);
-    EXPECT_THAT(PendingRows(), ElementsAre(52));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocal3A));
     EXPECT_EQ(dlg.ecuDataSnapshot.local39[200 * 16 + 15], 200);
     EXPECT_EQ(dlg.ecuDataSnapshot.local39[100 * 16 + 15], 0) << "blocks 64 to 127 are never asked for";
 
-    dlg.Withdraw(52);
-    dlg.MakePending(86);
+    dlg.Withdraw(Row::ReadLocal3A);
+    dlg.MakePending(Row::ReadLocalBD00);
     Answer({0x61, 0xBD, 0x01, 9, 9, 9, 9});
-    EXPECT_THAT(PendingRows(), ElementsAre(86));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocalBD00));
     Answer({0x61, 0xBD, 0x00, 9, 9, 9, 9});
-    EXPECT_THAT(PendingRows(), ElementsAre(47));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocalBE));
 }
 
 TEST_F(SessionFlow, ARestoreWithNothingReadGoesStraightToTheUpperArea) {
