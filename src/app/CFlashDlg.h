@@ -39,8 +39,53 @@ struct PlatformServices {
 };
 
 // The central object: owns every buffer, table, flag and handle of the program. Its operations
-// are defined in the folders of the subsystems they belong to. Fields that the user-interface
-// thread and the receive thread both touch are atomic.
+// are defined in the folders of the subsystems they belong to.
+//
+// Which thread runs what. The user-interface thread (UI) runs the window events, both timers
+// (SchedulerTick, ConnectionTick), OnDispatch, OnProceed and the close steps (StopLink, which joins
+// the receive thread while it still serves that thread's window calls). The receive thread (RX)
+// runs CommThreadProc and with it HandleResponse and every handler, their waits (100, 400, 3300 ms)
+// and message boxes, and ResetSession after an operator's reset. Window calls from RX are
+// synchronous calls into UI. The busy indicator's animation thread is never started by the dialog.
+//
+// The data by group: who writes (W), who reads (R), and what orders them.
+//   Port list ................. W: UI (initialisation)         R: UI
+//   Image working area, flash containers, lastBaseTag/lastUpperTag
+//                             W: UI (OnProceed, in stage 0 with nothing pending or awaited)
+//                             R: UI (memory write), RX (its echo); RX reads them only after the
+//                             atomic pending flag OnProceed raises, so the load happens-before.
+//   rxBuffer, rxChunk ......... W/R: RX only
+//   rxCount ................... W: RX, UI (time-out clears it)   atomic
+//   stopCommThread ............ W: UI                     R: RX         atomic
+//   lastSentRow ............... W: UI (SendRequest)       R: RX (the gate)          atomic
+//   droppedResponses .......... W: RX                     R: any        atomic
+//   finalAnswerDue/Ticks ...... W: RX (pending answer, gate), UI (overdue)          atomic
+//   Session fields (resetByService, modelKnown, modelCode, variant, softwareVersionNumber,
+//   addressRetries, checksum failures, secondKeyTried, snapshotReading, securitySeed,
+//   infoBlockErased, historyEntryAdded)
+//                             W/R: RX (handlers); UI only in initialisation (before RX exists)
+//                             and in OnProceed, which the image choice on RX enables through a
+//                             synchronous window call, after which RX handles nothing in stage 0.
+//   imageIndex, dongleVersion, tagIndex, blockIndex, securityKey, sessionStage, runEnded, lineSpeed
+//                             W: RX (handlers), UI (OnProceed, ResetSession, SetLineSpeed)
+//                             R: UI (SendRequest, ConnectionTick, front ends), RX      atomic
+//   requestTable .............. W: UI (InitSessionData; SendRequest completes the variable bytes)
+//                             R: RX reads only the fixed bytes, set before RX exists
+//   scheduler ................. W/R: UI and RX (ResetSession, handlers' pending flags, the
+//                             awaited flag cleared last by HandleResponse)              atomic
+//   ECU data (ecuIdentification, ecuDataSnapshot, savedMarks, historyVersion)
+//                             W: RX (stage-0 read, restore choice, history entry)
+//                             R: UI (SendRequest fills write rows in stages 3-6; BeginJournal at
+//                             "Proceed ->"). They never overlap: the snapshot is written in stage
+//                             0 only, and a request is filled only while none is awaited, the
+//                             handler having cleared awaitingResponse (atomic) as its last step.
+//   Journal (journalSettings, restoreSource, snapshotReadAtStart)
+//                             W: the front end before initialisation, RX (restore choice)
+//                             R: RX, UI (BeginJournal at "Proceed ->", ordered as the ECU data)
+//   busyIndicator ............. W: RX (StepBusyIndicator: position and direction, atomic),
+//                             UI (configuration at initialisation; drawing reads it)
+//   traceNote ................. set by the front end before initialisation; called from both
+//                             threads: its target serialises.
 class CFlashDlg {
 public:
     explicit CFlashDlg(PlatformServices platform);
