@@ -108,13 +108,13 @@ bool CFlashDlg::OfferJournalRestore() {
         const std::string question = std::string(Text::InterruptedRunFound) + "\n\n" + BothIdentities(header, ecu) +
                                      "\n\n" + Text::InterruptedRunQuestion;
         if (host.ShowMessageBox(question, "", MessageIcon::Exclamation, MessageButtons::YesNo) != MessageResult::Yes)
-            unused = std::move(chosen);
+            unused.reset(chosen.release());
     } else if (chosen && !journalSettings.unattended) {
         const std::string question = std::string(Text::InterruptedRunOfThisEcu) + "\n\n" +
                                      DescribeJournal(chosen->entry.header) + "\n\n" + Text::WriteBackQuestion;
         if (host.ShowMessageBox(question, "", MessageIcon::Exclamation, MessageButtons::YesNoDefaultYes) !=
             MessageResult::Yes)
-            unused = std::move(chosen);
+            unused.reset(chosen.release());
     }
 
     if (!chosen) {
