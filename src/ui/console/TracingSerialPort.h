@@ -5,6 +5,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/SerialPort.h"
@@ -28,6 +29,10 @@ public:
     void Purge() override;
     void Interrupt() override { port_.Interrupt(); }
     void Close() override;
+
+    // A line of the program's own between the frames: why a frame was dropped, a stage change.
+    // Any thread.
+    void Note(std::string_view text);
 
 private:
     void Log(const char* direction, const uint8_t* data, size_t count);

@@ -113,5 +113,6 @@ int main(int argc, char** argv) {
     const auto dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
     dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or(""),
                             options.noResume};
+    if (traced) dlg->traceNote = [&traced](std::string_view note) { traced->Note(note); };
     return RunConsoleDialog(*dlg, host, output, loop, port, std::cerr);
 }
