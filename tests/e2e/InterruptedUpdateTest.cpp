@@ -93,6 +93,24 @@ TEST(InterruptedUpdateUnattended, StopsBeforeWritingAnythingThenResumesFromTheJo
     EXPECT_EQ(station.RecordProblems({Version(station.run.simulator.Report())}), std::vector<std::string>{});
 }
 
+// An ECU that keeps its VIN and serial through an erase is known to be the interrupted one: an
+// unattended run writes its data back by itself.
+TEST(InterruptedUpdateUnattended, AnEcuThatKeepsItsVinIsResumedByItself) {
+    sim::SimOptions ecu = EcuOfModel(0, 0);
+    ecu.keepIdentity = true;
+    Workshop station(ecu);
+    station.StartProgram(Unattended());
+    ASSERT_TRUE(station.run.RunUntil([&] { return Shown(station.run, "Writing (Base) - 50%"); }, 20 * 60 * 1000));
+    const std::string interrupted = station.RunJournalPath();
+
+    station.StartProgram(Unattended());
+    ASSERT_TRUE(station.run.RunToEnd()) << Listed(station.run.StatusTexts());
+    EXPECT_EQ(station.ExitCode(), 0) << Listed(station.run.StatusTexts());
+    ASSERT_TRUE(station.run.dlg().restoreSource);
+    EXPECT_EQ(station.run.dlg().restoreSource->path, interrupted);
+    EXPECT_EQ(station.RecordProblems({Version(station.run.simulator.Report())}), std::vector<std::string>{});
+}
+
 // Cut off in its first tags, the ECU's info block still erased: it reads as no ECU the program
 // knows, and only the journal can tell which image it needs.
 TEST(InterruptedUpdateUnattended, AnEcuLeftBlankIsRecoveredFromTheJournalNamed) {

@@ -13,9 +13,7 @@ sim::SimOptions EcuOfModel(uint8_t modelCode, uint8_t variant) {
     return options;
 }
 
-void SetStartVin(sim::SimOptions&, const std::string&) {
-    // The simulator's VIN option is on its way.
-}
+void SetStartVin(sim::SimOptions& options, const std::string& vin) { options.vin = vin; }
 
 void AddFault(sim::SimOptions& options, const std::string& rule) {
     sim::FaultRule parsed;
