@@ -8,6 +8,8 @@
 #include "journal/JournalFormat.h"
 
 class Storage;
+class StorageLock;
+enum class ReadOutcome;
 
 struct JournalFile {
     std::string path;
@@ -19,6 +21,7 @@ struct JournalProblem {
     std::string path;    // where it was found
     std::string keptAs;  // where it is now (empty when it could not be moved)
     std::string text;    // why it is not used
+    bool inUse = false;  // a running update holds it: not a problem, just not ours to use now
 };
 
 struct JournalListing {
@@ -26,6 +29,7 @@ struct JournalListing {
     bool usable = false;
     JournalHeader header;  // when usable
     std::string problem;   // when not
+    bool inUse = false;    // a running update holds it; read neither
 };
 
 // True while the journal still holds data the ECU may have lost: its write-back had not finished.
@@ -40,8 +44,10 @@ public:
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
 
-    // Writes this run's journal (its progress: saved). False, with the reason, when it did not
-    // reach the disk; the run then has no journal and the marks below do nothing.
+    // Writes this run's journal (its progress: saved) under a name of its own, and holds its lock
+    // until the next Begin or the end of this object. False, with the reason, when the folder is
+    // not fit for it or it did not reach the disk; the run then has no journal and the marks
+    // below do nothing.
     bool Begin(const JournalEntry& entry, std::string& reason);
     bool MarkProgrammingStarted(std::string& reason);
     bool MarkWriteBackFinished(std::string& reason);
@@ -62,7 +68,8 @@ public:
     int SupersedeWrittenBack(std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> hardwareSerial,
                              std::vector<JournalProblem>& problems);
 
-    // Every journal of the folder, oldest first; touches nothing.
+    // Every journal of the folder, oldest first; touches nothing. Another run's journal in use is
+    // listed as such; this run's own is listed as it is.
     std::vector<JournalListing> List();
     // A journal named by the operator, wherever it is; a damaged one is moved aside.
     std::unique_ptr<JournalFile> Load(const std::string& path, JournalProblem& problem);
@@ -73,12 +80,15 @@ public:
 
 private:
     bool Mark(JournalProgress progress, std::string& reason);
-    // False with the problem's text; `ours` tells whether the file is one of ours, though unusable.
-    bool ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
+    // Failed with the problem's text (`ours` tells whether the file is one of ours, though
+    // unusable), or InUse when a running update holds it.
+    ReadOutcome ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
+    // The usable journals, newest first; those in use are left out.
     std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
-    std::string NewFileName(const JournalHeader& header);
+    static std::string NewFileStem(const JournalHeader& header);
 
     Storage& storage_;
     std::unique_ptr<JournalEntry> current_;
     std::string currentPath_;
+    std::unique_ptr<StorageLock> lock_;  // on this run's journal
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "TemporaryFolder.h"
 #include "UpdateRun.h"
@@ -26,11 +27,13 @@ std::vector<std::string> LostRecords(const sim::RunReport& report) {
 
 // The program ends without its close steps reaching the ECU, and is started again; the ECU is
 // switched off and on meanwhile.
-void RestartProgram(VirtualUpdateBench& run, Journal& journal) {
+// The program cut off ends, and with it its lock on its journal.
+void RestartProgram(VirtualUpdateBench& run, std::optional<Journal>& ended, Journal& journal) {
     run.dlg().OnClose();
     run.simulator.PowerCycle(run.bench.clock.NowMs() * 1000);
     TestBench& b = run.bench;
     b.dlg = std::make_unique<CFlashDlg>(PlatformServices{b.host, b.clock, b.link, b.ports, b.system});
+    ended.reset();
     b.dlg->journalSettings.journal = &journal;
     run.Start();
 }
@@ -51,9 +54,9 @@ class JournalRecovery : public ::testing::TestWithParam<CutPoint> {};
 TEST_P(JournalRecovery, ARunCutOffIsCompletedFromTheJournalByTheNextRun) {
     TemporaryFolder root;
     FolderStorage storage(root.File("state"));
-    Journal firstProgram(storage);
+    std::optional<Journal> firstProgram(std::in_place, storage);
     VirtualUpdateBench run(EcuOfModel(0, 0));
-    run.dlg().journalSettings.journal = &firstProgram;
+    run.dlg().journalSettings.journal = &*firstProgram;
     run.bench.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9, 0, 0));
     run.Start();
     ASSERT_TRUE(run.RunUntil([&] { return GetParam().reached(run); }, 20 * 60 * 1000)) << Listed(run.StatusTexts());
@@ -62,7 +65,7 @@ TEST_P(JournalRecovery, ARunCutOffIsCompletedFromTheJournalByTheNextRun) {
     Journal secondProgram(storage);
     run.host().ScriptYesNoAnswer(MessageResult::Yes);
     run.bench.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9, 30, 0));
-    RestartProgram(run, secondProgram);
+    RestartProgram(run, firstProgram, secondProgram);
     ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
     ASSERT_EQ(run.StatusTexts().back(), Text::FinishedOk) << Listed(run.StatusTexts());
 

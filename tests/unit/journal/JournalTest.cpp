@@ -9,6 +9,7 @@
 #include "JournalSamples.h"
 #include "TemporaryFolder.h"
 #include "journal/Journal.h"
+#include "journal/JournalDescription.h"
 #include "platform/FolderStorage.h"
 
 namespace {
@@ -33,21 +34,23 @@ protected:
     // A finished step of an earlier run, as it was left on the disk.
     std::string Leave(std::string_view vin, JournalTime at, JournalProgress progress,
                       std::array<uint8_t, 4> serial = kSerial) {
-        Journal earlier(storage);
-        std::string reason;
-        EXPECT_TRUE(earlier.Begin(*SampleEntry(vin, at, serial), reason)) << reason;
-        if (progress >= JournalProgress::ProgrammingStarted) earlier.MarkProgrammingStarted(reason);
-        if (progress >= JournalProgress::WriteBackFinished) earlier.MarkWriteBackFinished(reason);
-        if (progress >= JournalProgress::Finished) earlier.MarkFinished(reason);
-        if (progress == JournalProgress::Superseded) earlier.MarkSuperseded(earlier.CurrentPath(), reason);
-        return earlier.CurrentPath();
+        std::string path, reason;
+        {
+            Journal earlier(storage);
+            EXPECT_TRUE(earlier.Begin(*SampleEntry(vin, at, serial), reason)) << reason;
+            if (progress >= JournalProgress::ProgrammingStarted) earlier.MarkProgrammingStarted(reason);
+            if (progress >= JournalProgress::WriteBackFinished) earlier.MarkWriteBackFinished(reason);
+            if (progress >= JournalProgress::Finished) earlier.MarkFinished(reason);
+            path = earlier.CurrentPath();
+        }
+        if (progress == JournalProgress::Superseded) journal.MarkSuperseded(path, reason);
+        return path;
     }
 
-    JournalProgress ProgressOf(const std::string& path) {
-        JournalProblem problem;
-        const auto file = journal.Load(path, problem);
-        EXPECT_TRUE(file) << problem.text;
-        return file ? file->entry.header.progress : JournalProgress::Superseded;
+    static JournalProgress ProgressOf(const std::string& path) {
+        const auto entry = JournalOnDisk(path);
+        EXPECT_TRUE(entry) << path;
+        return entry ? entry->header.progress : JournalProgress::Superseded;
     }
 };
 
@@ -74,11 +77,10 @@ TEST_F(JournalTest, RunIsSavedAndMarkedAsItGetsOn) {
         EXPECT_EQ(ProgressOf(journal.CurrentPath()), step.expected);
     }
 
-    JournalProblem problem;
-    const auto kept = journal.Load(journal.CurrentPath(), problem);
+    const auto kept = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(kept);
-    EXPECT_EQ(std::memcmp(&kept->entry.snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
-    EXPECT_EQ(kept->entry.savedMarks, entry->savedMarks);
+    EXPECT_EQ(std::memcmp(&kept->snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
+    EXPECT_EQ(kept->savedMarks, entry->savedMarks);
     EXPECT_EQ(root.Names(), std::vector<std::string>{"state"});
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
 }
@@ -124,6 +126,30 @@ TEST_F(JournalTest, RunCutOffAfterItsWriteBackIsSuperseded) {
     EXPECT_EQ(ProgressOf(writtenBack), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::WriteBackFinished);
     EXPECT_EQ(ProgressOf(unfinished), JournalProgress::ProgrammingStarted);
+}
+
+// Another instance of the program, on another adapter, is still at it.
+TEST_F(JournalTest, JournalOfARunStillGoingOnIsNeitherOfferedNorTouched) {
+    FolderStorage otherInstance(folder);
+    auto running = std::make_unique<Journal>(otherInstance);
+    std::string reason;
+    ASSERT_TRUE(running->Begin(*SampleEntry(), reason)) << reason;
+    ASSERT_TRUE(running->MarkProgrammingStarted(reason)) << reason;
+    const std::string path = running->CurrentPath();
+
+    EXPECT_FALSE(journal.FindUnfinished(problems));
+    EXPECT_TRUE(problems.empty());
+    const auto listing = journal.List();
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(JournalListingLine(listing[0]), path + "  in use by a running update");
+    EXPECT_FALSE(journal.MarkSuperseded(path, reason));
+    EXPECT_EQ(ProgressOf(path), JournalProgress::ProgrammingStarted);
+    EXPECT_TRUE(running->List()[0].usable) << "its own run lists it as it is";
+
+    running.reset();
+    const auto found = journal.FindUnfinished(problems);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path, path);
 }
 
 TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
@@ -183,6 +209,13 @@ TEST_F(JournalTest, UnwritableFolderIsReportedAndTheRunHasNoJournal) {
     FolderStorage nowhere("");
     EXPECT_FALSE(Journal(nowhere).Begin(*SampleEntry(), reason));
     EXPECT_EQ(reason, "the environment names no folder for the program's state");
+
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::others_read);
+    EXPECT_FALSE(journal.Begin(*SampleEntry(), reason));
+    EXPECT_EQ(reason, folder + ": open to other users (mode 0704)");
+    EXPECT_FALSE(journal.Active());
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(JournalTest, ReadOnlyFolderIsReported) {
