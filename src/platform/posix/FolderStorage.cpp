@@ -67,9 +67,10 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 enum class Opened { Locked, InUse, Missing, Failed };
 
-// Opens the regular file at `path`, never through a link, and takes the flock `how` on it. A
-// rename puts another file under the path, so the lock counts only while the path still names the
-// file locked.
+// Opens the regular file at `path`, never through a link, and takes the flock `how` on it: LOCK_EX
+// to hold it, LOCK_SH to read it or to guard a rename or a rewrite by someone not holding it (that
+// keeps holders away, not readers). A rename puts another file under the path, so the lock counts
+// only while the path still names the file locked.
 Opened OpenLocked(const std::string& path, int how, Descriptor& file, std::string& reason) {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         // O_NONBLOCK: a FIFO planted under the name must not hang the open.
@@ -269,9 +270,9 @@ bool FolderStorage::WriteAtomically(const std::string& path, std::span<const uin
         return false;
     }
     if (!MakeFolders(FolderOf(path), reason)) return false;
-    Descriptor rewriting;  // the lock for this rewrite only
+    Descriptor guard;
     if (!held) {
-        const Opened opened = OpenLocked(path, LOCK_EX, rewriting, reason);
+        const Opened opened = OpenLocked(path, LOCK_SH, guard, reason);
         if (opened == Opened::InUse || opened == Opened::Failed) return false;
     }
     Temporary temporary;
@@ -315,8 +316,8 @@ std::vector<std::string> FolderStorage::List() {
 
 bool FolderStorage::MoveAside(const std::string& path, std::string_view suffix, std::string& moved,
                              std::string& reason) {
-    Descriptor file;  // held while the file changes its name
-    if (OpenLocked(path, LOCK_EX, file, reason) != Opened::Locked) return false;
+    Descriptor guard;
+    if (OpenLocked(path, LOCK_SH, guard, reason) != Opened::Locked) return false;
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
         const std::string target = NumberedName(path, n, suffix);
         if (link(path.c_str(), target.c_str()) != 0) {
