@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FlashUpdaterVersion.h"
+
 namespace {
 
 constexpr const char* kProgramName = "flash-updater-cli";
@@ -47,10 +49,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
         ->excludes(noResume);
     app.add_flag("--list-journals", options.listJournals,
                  "Print the saved journals (ECU, time of the run, how far it got) and exit");
+    app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
+                         "Print the program's version and exit");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         out << app.help() << std::flush;
+        return kExitFinishedOk;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n' << std::flush;
         return kExitFinishedOk;
     } catch (const CLI::ParseError& e) {
         std::string reason = e.what();

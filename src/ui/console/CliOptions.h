@@ -20,6 +20,6 @@ inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitBadUsage = 2;
 
 // Reads the command line into `options`. Returns an exit code when the program is to end at once:
-// 0 after --help (printed on `out`), 2 on bad usage with a one-line reason on `err`.
+// 0 after --help or --version (printed on `out`), 2 on bad usage with a one-line reason on `err`.
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOptions& options, std::ostream& out,
                                     std::ostream& err);
