@@ -1,7 +1,8 @@
-// The journal decoder on any bytes: it must stay inside them, and whatever it accepts must
-// encode back to exactly the same bytes (nothing read that was not checked). An input whose
-// first byte is odd gets a correct checksum over the rest first, so edits reach the fields
-// behind the checksum.
+// The journal decoder on any bytes: it must stay inside them, and whatever it accepts in the
+// current format must encode back to exactly the same bytes (nothing read that was not checked).
+// A journal of an earlier format is written in the current one; that must then read back as the
+// same journal. An input whose first byte is odd gets a correct checksum over the rest first, so
+// edits reach the fields behind the checksum.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     static const auto entry = std::make_unique<JournalEntry>();
     if (DecodeJournal(bytes, *entry) != JournalDecodeResult::Ok) return 0;
-    if (EncodeJournal(*entry) != bytes) std::abort();
+    const std::vector<uint8_t> encoded = EncodeJournal(*entry);
+    if (encoded == bytes) return 0;
+    // The magic line and the format version.
+    const auto magicEnd = std::find(encoded.begin(), encoded.end(), uint8_t{'\n'});
+    const std::size_t headerSize = static_cast<std::size_t>(magicEnd - encoded.begin()) + 1 + 2;
+    const bool currentFormat =
+        bytes.size() >= headerSize && std::equal(encoded.begin(), encoded.begin() + headerSize, bytes.begin());
+    if (currentFormat) std::abort();
+    static const auto upgraded = std::make_unique<JournalEntry>();
+    if (DecodeJournal(encoded, *upgraded) != JournalDecodeResult::Ok || EncodeJournal(*upgraded) != encoded)
+        std::abort();
     return 0;
 }
