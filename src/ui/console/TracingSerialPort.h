@@ -18,6 +18,7 @@ public:
     TracingSerialPort(SerialPort& port, std::ostream& trace);
 
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override { return port_.LastOpenError(); }
     bool IsOpen() const override { return port_.IsOpen(); }
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
@@ -28,6 +29,7 @@ public:
     void Purge() override;
     void Interrupt() override { port_.Interrupt(); }
     void Close() override;
+    bool LineLost() const override { return port_.LineLost(); }
 
 private:
     void Log(const char* direction, const uint8_t* data, size_t count);
