@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/CTqBusyProgressCtrl.h"
@@ -12,6 +13,8 @@
 #include "images/FlashContainer.h"
 #include "images/ImageResources.h"
 #include "link/CommThread.h"
+#include "link/HuntRecord.h"
+#include "link/LineWatchPort.h"
 #include "link/RequestScheduler.h"
 #include "journal/Journal.h"
 #include "journal/JournalSettings.h"
@@ -145,10 +148,30 @@ public:
     bool OfferJournalRestore();
     void RecordJournalProgress(JournalProgress progress);
 
+    // ---- The operator stops a run (app/) ----
+    // Any thread: from "Proceed ->" to the run's final text; a run stopped meanwhile leaves the
+    // ECU without a working program.
+    bool EcuBeingChanged() const;
+    // This run's journal file; empty when the run keeps none.
+    std::string JournalPath() const;
+    // What the operator is to do after a run stopped while the ECU was being changed.
+    std::string RecoveryText() const;
+    // The operator closes the window: while the ECU is being changed, asks first. True to close.
+    bool ConfirmClose();
+    // A window's end of a run whose line is lost: the close steps, then a box saying what
+    // happened and what to do. False (nothing done) when the line is not lost or the run had
+    // ended already.
+    bool EndRunOnLostLine(LineLoss loss);
+    // The port the hunt is at: being tried, or connected to; 0 when no port is listed.
+    int32_t CurrentPort() const;
+    // Why no adapter has answered yet, port by port (see DescribeHunt).
+    std::string WhyNoAdapter(bool unfinishedJournal) const;
+
     // ---- Data ----
     // Port list
     std::array<int32_t, 260> PortList{};
     int32_t portCount = 0;
+    HuntRecord hunt;  // user-interface thread
 
     // Image working area
     std::unique_ptr<uint8_t[]> WorkingImage;
@@ -191,6 +214,9 @@ public:
     std::atomic<int32_t> sessionStage{0};
     std::atomic<int32_t> runEnded{0};  // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
+    // The checksums the ECU reported for its areas; -1 until one came.
+    std::atomic<int32_t> reportedBaseChecksum{-1};
+    std::atomic<int32_t> reportedUpperChecksum{-1};
 
     // Request table copy
     RequestRows requestTable{};

@@ -8,6 +8,9 @@
 void CFlashDlg::OnChecksumReply(const Response& response) {
     if (!response.Has(5)) return;  // no checksum in it: asked again
     const int32_t stage = sessionStage;
+    const int32_t reported = response.Byte(3) << 8 | response.Byte(4);
+    if (stage == 1 || stage == 2) reportedBaseChecksum = reported;
+    if (stage == 5) reportedUpperChecksum = reported;
     const ExpectedChecksums expected = ExpectedChecksumsFor(imageIndex);
     const auto matches = [&](uint16_t value) {
         return response.Byte(3) == (value >> 8) && response.Byte(4) == (value & 0xFF);
