@@ -46,12 +46,43 @@ TEST(CliOptions, AcceptsItsOptions) {
     EXPECT_TRUE(Parse({"--no-journal"}).options.noJournal);
 }
 
-TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
+TEST(CliOptions, PortsReportAndTimeOut) {
+    const Parsed ports = Parse({"--port", "/dev/ttyUSB1", "--port=COM6", "--port", "3", "--report", "/tmp/run.json",
+                                "--connect-timeout", "3"});
+    EXPECT_FALSE(ports.exitCode) << ports.err;
+    EXPECT_EQ(ports.options.ports, (std::vector<std::string>{"/dev/ttyUSB1", "COM6", "3"}));
+    EXPECT_EQ(ports.options.reportFile, "/tmp/run.json");
+    EXPECT_EQ(ports.options.connectTimeout, 3);
+    EXPECT_TRUE(Parse({}).options.ports.empty());
+}
+
+// Unattended runs must end; the operator's own hunt as long as they like.
+TEST(CliOptions, TheConnectTimeOutInEffect) {
+    const std::pair<std::vector<const char*>, std::optional<int>> cases[] = {
+        {{}, std::nullopt},
+        {{"--yes"}, 60},
+        {{"--yes", "--connect-timeout", "3"}, 3},
+        {{"--yes", "--connect-timeout", "0"}, std::nullopt},
+        {{"--connect-timeout", "20"}, 20},
+    };
+    for (const auto& [args, timeout] : cases) {
+        const Parsed parsed = Parse(args);
+        ASSERT_FALSE(parsed.exitCode) << parsed.err;
+        EXPECT_EQ(ConnectTimeoutOf(parsed.options), timeout) << args.size();
+    }
+}
+
+TEST(CliOptions, HelpAndVersionArePrintedAndEndTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-journal",
-                               "--list-journals"})
+                               "--list-journals", "--port", "--connect-timeout", "--report", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+
+    const Parsed version = Parse({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, std::string("flash-updater-cli ") + FLASH_UPDATER_VERSION + "\n");
+    EXPECT_TRUE(version.err.empty());
 }
 
 TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
@@ -67,6 +98,13 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         {"--resume", "/nonexistent/run.journal"},
         {"--resume", "/etc/hostname", "--no-journal"},  // a restore needs this run's journal too
         {"-y"},
+        {"--port"},
+        {"--port", "/dev/ttyS0", "/dev/ttyS1"},  // one device per --port
+        {"--connect-timeout", "-1"},
+        {"--connect-timeout", "soon"},
+        {"--connect-timeout"},
+        {"--report", "/"},
+        {"--report", ""},
     };
     for (const auto& args : cases) {
         const Parsed bad = Parse(args);
