@@ -103,8 +103,9 @@ MessageResult Win32DialogHost::ShowMessageBox(std::string_view text, std::string
     int answer = IDOK;
     OnUiThread([&] {
         const std::string title(caption.empty() ? std::string_view(Text::ApplicationName) : caption);
+        // Enter alone never answers Yes.
         answer = MessageBoxA(dialog_, std::string(text).c_str(), title.c_str(),
-                             (yesNo ? MB_YESNO : MB_OK) | IconStyle(icon));
+                             (yesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | IconStyle(icon));
     });
     if (!yesNo) return MessageResult::Ok;
     return answer == IDYES ? MessageResult::Yes : MessageResult::No;
