@@ -158,6 +158,9 @@ public:
     std::string RecoveryText() const;
     // The operator closes the window: while the ECU is being changed, asks first. True to close.
     bool ConfirmClose();
+    // A window's close steps; a run stopped while the ECU was being changed ends with a box that
+    // says how to recover.
+    void CloseRun();
     // A window's end of a run whose line is lost: the close steps, then a box saying what
     // happened and what to do. False (nothing done) when the line is not lost or the run had
     // ended already.

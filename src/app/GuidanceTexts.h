@@ -3,6 +3,7 @@
 // What the operator is told when a run is stopped or its line is lost: what happened and what to
 // do. The program's own words, beside the designed texts of Texts.h.
 namespace Text {
+inline constexpr const char* EcuNotProgrammedCaption = "ECU not programmed";
 inline constexpr const char* EcuNotProgrammed =
     "The ECU is not programmed: the update stopped while the ECU was being changed.";
 inline constexpr const char* RunJournal = "This run's journal: ";

@@ -14,6 +14,14 @@ bool CFlashDlg::ConfirmClose() {
                                         MessageButtons::YesNo) == MessageResult::Yes;
 }
 
+void CFlashDlg::CloseRun() {
+    const bool changing = EcuBeingChanged();
+    OnClose();
+    if (changing)
+        platform.host.ShowMessageBox(RecoveryText(), Text::EcuNotProgrammedCaption, MessageIcon::Exclamation,
+                                     MessageButtons::Ok);
+}
+
 bool CFlashDlg::EndRunOnLostLine(LineLoss loss) {
     if (loss == LineLoss::None || runEnded != 0) return false;
     // Asked before the close steps, which end the receive thread but never the stage.

@@ -115,7 +115,7 @@ void FlashDialogWindow::closeEvent(QCloseEvent* event) {
             return;
         }
         closed_ = true;
-        dlg_.OnClose();
+        dlg_.CloseRun();
     }
     event->accept();
     done(QDialog::Rejected);

@@ -135,6 +135,6 @@ void MainDialogWindow::Close(HWND dialog) {
 
 void MainDialogWindow::End(HWND dialog) {
     ended_ = true;
-    dlg_.OnClose();
+    dlg_.CloseRun();
     EndDialog(dialog, IDCANCEL);
 }

@@ -72,10 +72,17 @@ TEST_F(OperatorStopsTest, ClosingWhileTheEcuIsBeingChangedAsksFirstAndNoKeepsThe
 
     host.ScriptYesNoAnswer(MessageResult::Yes);
     EXPECT_TRUE(dlg.ConfirmClose());
+    dlg.CloseRun();
+    EXPECT_TRUE(host.ActiveTimers().empty());
+    ASSERT_EQ(host.MessageBoxes().size(), 3u);
+    const auto closed = host.MessageBoxes()[2];
+    EXPECT_EQ(closed.caption, "ECU not programmed");
+    EXPECT_EQ(closed.text, EcuRecoveryText(""));
 
     dlg.runEnded = 1;
     EXPECT_TRUE(dlg.ConfirmClose()) << "after the final text: closes at once";
-    EXPECT_EQ(host.MessageBoxes().size(), 2u);
+    dlg.CloseRun();
+    EXPECT_EQ(host.MessageBoxes().size(), 3u);
 }
 
 TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
