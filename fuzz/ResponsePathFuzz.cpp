@@ -95,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CFlashDlg& dlg = program->dlg;
     dlg.InitSessionData();
     dlg.ResetSession();
-    dlg.SetSessionStage(data[0] % 7);
+    dlg.sessionStage = Stage(data[0] % 7);
     for (size_t i = 1; i <= 3; ++i) dlg.MakePending(data[i] % kRequestRowCount);
-    dlg.lastSentService = data[4];
+    dlg.lastSentRow = data[4] % kRequestRowCount;
     dlg.blockIndex = data[5];
     dlg.imageIndex = data[5] % 10;
     dlg.lastBaseTag = data[1] % 8;
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         dlg.scheduler.awaitingResponse = 1;
         dlg.AssembleResponse(data + at, static_cast<uint32_t>(length));
         at += length;
-        if (dlg.sessionStage < 0 || dlg.sessionStage > 6) std::abort();
+        if (StageNumber(dlg.sessionStage) < 0 || StageNumber(dlg.sessionStage) > 6) std::abort();
     }
     return 0;
 }

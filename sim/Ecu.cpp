@@ -40,6 +40,14 @@ void LoadOlderFirmware(FlashMemory& flash, const StartIdentity& identity, Prng& 
 Ecu::Ecu(const SimOptions& options, Prng& prng)
     : options_(options), prng_(prng), flash_(FlashSizeFor(options)), records_(prng) {
     LoadOlderFirmware(flash_, options.identity, prng);
+    // Its own generator, so the VIN does not shift the seeding of everything else.
+    Prng vinPrng(options.seed ^ 0x56494E);
+    std::vector<uint8_t> vin = SeededVin(vinPrng);
+    if (options.vin) {
+        vin.assign(17, 0xFF);
+        std::copy_n(options.vin->begin(), std::min<std::size_t>(options.vin->size(), vin.size()), vin.begin());
+    }
+    std::copy(vin.begin(), vin.end(), records_.Vin().begin());
 }
 
 EcuAnswer Ecu::Handle(std::span<const uint8_t> request) {

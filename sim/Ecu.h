@@ -64,6 +64,8 @@ private:
     EcuAnswer ReadRecord(std::span<const uint8_t> request);
     EcuAnswer WriteLocal(std::span<const uint8_t> request);
     EcuAnswer WriteMemory(std::span<const uint8_t> request);
+    // What erasing the base area does to the records.
+    void ForgetConfiguration();
 
     bool InDiagnosticOrProgramming() const { return session_ != Session::Default; }
     uint16_t NewSeed();

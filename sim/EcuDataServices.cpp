@@ -59,6 +59,9 @@ EcuAnswer Ecu::ReadLocal(std::span<const uint8_t> request) {
     case 0x64:
     case 0xAC: return ReadInfoBlock(request);
     case 0x83: return ReadChecksum(request);
+    case kHistoryId:
+        if (options_.noHistory) return {Negative(0x21, Nrc::SubFunctionNotSupported)};
+        return ReadRecord(request);
     default: return ReadRecord(request);
     }
 }
@@ -110,6 +113,7 @@ EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
 
 EcuAnswer Ecu::WriteLocal(std::span<const uint8_t> request) {
     if (request.size() < 2) return {Negative(0x3B, Nrc::SubFunctionNotSupported)};
+    if (options_.noHistory && request[1] == kHistoryId) return {Negative(0x3B, Nrc::SubFunctionNotSupported)};
     if (!InDiagnosticOrProgramming()) return {Negative(0x3B, Nrc::NotInActiveSession)};
     const Addressed a = Address(RecordsOf(request[1], std::nullopt), request.subspan(2), false);
     if (!a.record) return {Negative(0x3B, a.code)};

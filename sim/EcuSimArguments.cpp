@@ -101,6 +101,16 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
         ->type_name("DDD")
         ->check(Check([](const std::string& v) { return v.size() == 3 && IsDigits(v) ? "" : "three digits"; }, ""));
     a.add_flag("--pace", o.paceLine, "bytes leave at the line's speed, 10 bits each");
+    a.add_option_function<std::string>(
+         "--vin", [&o](const std::string& v) { o.vin = v; },
+         "the VIN before any update, 17 characters; \"\" for an ECU never given one (17 bytes 0xFF) "
+         "(default: a valid VIN made from --seed)")
+        ->type_name("TEXT")
+        ->check(Check([](const std::string& v) { return v.empty() || v.size() == 17 ? std::string() : "17 characters or \"\""; },
+                      ""));
+    a.add_flag("--keep-identity", o.keepIdentity,
+               "a base erase leaves the VIN and hardware serial as they were (default: it wipes them)");
+    a.add_flag("--no-history", o.noHistory, "the ECU has no local identifier 0x69 (programming history)");
     AddNumber(a, "--seed", "seeds records, security seeds and random faults (default 1)", 0, UINT64_MAX, "a number",
               [&o](uint64_t n) { o.seed = n; });
     a.add_option("--fault", faults, "inject a fault; repeatable (RULE below)")

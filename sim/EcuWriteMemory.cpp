@@ -1,5 +1,8 @@
 // Write memory by address: the first write into an area in a programming session erases it.
 #include "Ecu.h"
+
+#include <vector>
+
 #include "ResponseCodes.h"
 
 namespace sim {
@@ -39,7 +42,7 @@ EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     } else {
         flash_.Erase(*area);
         // The configuration lives with the base area's code and goes with it.
-        if (*area == FlashArea::Base) records_.ResetToFactory();
+        if (*area == FlashArea::Base) ForgetConfiguration();
         erasedThisSession_[i] = erasedThisRun_[i] = true;
         answer.now = Negative(0x3D, Nrc::ResponsePending);
         answer.later = echo;
@@ -49,6 +52,17 @@ EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     programmedThisRun_[i] = true;
     if (request.size() != kTagPayload || request[4] != kTagData) answer.violation = NotAWholeTag(request);
     return answer;
+}
+
+// The configuration lives with the base area's code and goes with it; some ECUs keep who they are.
+void Ecu::ForgetConfiguration() {
+    const auto vin = records_.Vin();
+    const auto serial = records_.HardwareSerial();
+    const std::vector<uint8_t> keptVin(vin.begin(), vin.end()), keptSerial(serial.begin(), serial.end());
+    records_.ResetToFactory();
+    if (!options_.keepIdentity) return;
+    std::copy(keptVin.begin(), keptVin.end(), vin.begin());
+    std::copy(keptSerial.begin(), keptSerial.end(), serial.begin());
 }
 
 } // namespace sim

@@ -100,6 +100,12 @@ ParsedAction ParseAction(std::string_view text, FaultRule& out) {
         if (bare) out.bytes = {0x00};
         return {bare || ParseHexBytes(value, out.bytes), kLineShape};
     }
+    if (name == "stray") {
+        out.action = FaultAction::Stray;
+        out.onPending = true;  // it comes while the ECU is busy: after the pending answer
+        if (bare) out.bytes = {0x52, 0x00};
+        return {(bare || ParseHexBytes(value, out.bytes)) && out.bytes.size() < 250, kSelect | kOn};
+    }
     if (name == "truncate") {
         out.action = FaultAction::Truncate;
         return {bare || (ParseNumber(value, out.length) && out.length > 0), kLineShape};
@@ -229,6 +235,9 @@ const char* FaultGrammar() {
            "       | wrong-crc         a 21 83 answer carries a wrong CRC\n"
            "       | status=HH         the 21 BD answer's status byte is HH (not 00)\n"
            "       | no-routine-09     31 09 is not supported (resets are the operator's)\n"
+           "       | stray[=HEX]       while the ECU erases for the request, one whole frame of\n"
+           "                           payload HEX (default 5200: a service of no answer) midway\n"
+           "                           between its 7F xx 78 and its final answer\n"
            "       | silent-adapter    the adapter swallows the request: no answer (every\n"
            "                           request from the nth on, unless count is given)\n"
            "       | cut               the line goes dead at the matching request\n"
@@ -249,7 +258,8 @@ const char* FaultGrammar() {
            "Examples: drop@3D,nth=5  nrc=80@20  nrc=31@21B810,always  wrong-crc@218300,count=2\n"
            "          unsupported=11@21AC  delay=2000@2183  cut@3D,nth=40  corrupt,random=5,always\n"
            "          pending@31,repeat=3  drop@3D,on=pending  silent-adapter@90,nth=2\n"
-           "          nrc=35@2706,count=2  status=01@21BD  nrc=12@21,service=31\n";
+           "          nrc=35@2706,count=2  status=01@21BD  nrc=12@21,service=31\n"
+           "          stray=7F3112@3D,always\n";
 }
 
 } // namespace sim

@@ -26,6 +26,8 @@ enum class FaultAction {
     Cut,            // the line goes dead from this request on, both ways
     Unplug,         // as Cut, and the adapter is gone (ecu-sim closes its pseudo-terminal)
     SilentAdapter,  // the adapter swallows the request: no answer, nothing passed on
+    Stray,          // while the ECU works on the request (an erase), a whole frame of `bytes` that
+                    // answers nothing: a frame of unknown service, or a refusal naming another one
 };
 
 // One --fault: what happens to which requests. Requests are matched by the first bytes of
@@ -35,7 +37,7 @@ struct FaultRule {
     FaultAction action = FaultAction::Drop;
     uint8_t code = 0;
     uint32_t ms = 0;
-    std::vector<uint8_t> bytes;   // junk for JunkBefore / JunkAfter
+    std::vector<uint8_t> bytes;   // junk for JunkBefore / JunkAfter; the payload of a Stray frame
     uint32_t length = 0;          // Truncate: bytes of the frame that leave; 0: all but the last
     std::optional<uint8_t> service;  // Negative: the service the answer names instead of the request's
     uint32_t repeat = 1;          // Negative 0x78: pending answers before the real one

@@ -111,6 +111,32 @@ std::span<uint8_t> RecordStore::Of(const RecordLayout& record) { return values_.
 
 std::span<const uint8_t> RecordStore::Of(const RecordLayout& record) const { return values_.at(IndexOf(record)); }
 
+namespace {
+
+const RecordLayout& Identification(uint8_t option) {
+    for (const RecordLayout& r : RecordCatalogue())
+        if (r.readService == 0x1A && r.id == option) return r;
+    return RecordCatalogue().front();
+}
+
+} // namespace
+
+std::span<uint8_t> RecordStore::Vin() { return Of(Identification(0x90)); }
+std::span<uint8_t> RecordStore::HardwareSerial() { return Of(Identification(0x92)); }
+
+std::vector<uint8_t> SeededVin(Prng& prng) {
+    constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKLMNPRSTUVWXYZ";
+    const std::vector<uint8_t> factory = RecordStore::Factory(Identification(0x90));
+    std::vector<uint8_t> vin(factory.size());
+    do {
+        for (std::size_t i = 0; i < vin.size(); ++i) {
+            do vin[i] = static_cast<uint8_t>(kAlphabet[prng.Below(kAlphabet.size())]);
+            while (vin[i] == factory[i]);
+        }
+    } while (std::all_of(vin.begin(), vin.end(), [&](uint8_t c) { return c == vin[0]; }));
+    return vin;
+}
+
 std::span<uint8_t> RecordStore::Block(const RecordLayout& record, uint8_t block) {
     auto bytes = Of(record);
     if (record.addressing != Addressing::Block) return bytes;

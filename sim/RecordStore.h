@@ -9,6 +9,10 @@
 
 namespace sim {
 
+// A valid VIN (17 characters of the VIN alphabet, not one repeated) made from the prng, each
+// character other than the factory value's byte at its place.
+std::vector<uint8_t> SeededVin(Prng& prng);
+
 // The values of every record of the catalogue, as the ECU keeps them outside its flash areas.
 class RecordStore {
 public:
@@ -24,6 +28,10 @@ public:
     std::span<const uint8_t> Of(const RecordLayout& record) const;
     // One block of a block record, or the whole of a single record (block ignored).
     std::span<uint8_t> Block(const RecordLayout& record, uint8_t block);
+
+    // The VIN (identification option 0x90) and hardware serial (0x92): who the ECU says it is.
+    std::span<uint8_t> Vin();
+    std::span<uint8_t> HardwareSerial();
 
     // The record's factory value, as ResetToFactory leaves it (read-only tail aside).
     static std::vector<uint8_t> Factory(const RecordLayout& record);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct SimOptions {
     std::string adapterVersion = "123";  // three ASCII digits of the D0 answer
     uint64_t seed = 1;              // records, seeds, random faults
     bool paceLine = true;           // bytes take 10 bit times each at the current baud
+    // The VIN before any update (17 characters; empty: an ECU never given one, 17 bytes 0xFF);
+    // unset: a valid VIN made from the seed.
+    std::optional<std::string> vin;
+    bool keepIdentity = false;      // a base erase leaves the VIN and hardware serial as they were
+    bool noHistory = false;         // the ECU has no local identifier 0x69 (programming history)
     std::vector<FaultRule> faults;
 };
 

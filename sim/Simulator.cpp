@@ -241,8 +241,21 @@ void Simulator::HandleByEcu(const Bytes& payload, const Faults& faults) {
     Answer(answer.now, readyUs, hasLater ? onPending : onFinal, afterSent);
     if (hasLater) {
         busyUntilUs_ = nowUs_ + answer.busyMs * 1000ull;
-        // A host that never saw the 7F 3D 78 intact may well ask again.
-        eraseAnnounced_ = onPending.empty();
+        // A host that never saw the 7F 3D 78 intact may well ask again; a stray frame after it
+        // changes nothing of that.
+        eraseAnnounced_ = std::all_of(onPending.begin(), onPending.end(),
+                                      [](const FaultRule* f) { return f->action == FaultAction::Stray; });
+        for (const FaultRule* f : onPending) {
+            if (f->action != FaultAction::Stray) continue;
+            Bytes stray{static_cast<uint8_t>(f->bytes.size() + 1)};
+            stray.insert(stray.end(), f->bytes.begin(), f->bytes.end());
+            stray.push_back(ByteSum(stray.data(), static_cast<uint32_t>(stray.size())));
+            At(nowUs_ + answer.busyMs * 500ull, [this, stray] {
+                if (lineCut_) return;
+                Trace("stray frame " + Hex(stray));
+                Transmit(stray);
+            });
+        }
         Trace("ECU busy for " + std::to_string(answer.busyMs) + " ms");
         At(busyUntilUs_, [this, later = answer.later, onFinal] {
             eraseAnnounced_ = false;
@@ -408,6 +421,7 @@ RunReport Simulator::Report() const {
     report.diagnosticsCleared = ecu_.DiagnosticsCleared();
     const RecordStore& now = ecu_.Records();
     for (const RecordLayout& r : RecordCatalogue()) {
+        if (options_.noHistory && r.readService == 0x21 && r.id == kHistoryId) continue;  // it has none
         const auto before = recordsAtStart_.Of(r);
         const auto after = now.Of(r);
         if (!std::equal(before.begin(), before.end(), after.begin(), after.end()))

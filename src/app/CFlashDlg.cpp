@@ -34,7 +34,7 @@ bool CFlashDlg::OnInitDialog() {
     }
 
     ConfigureProgress();
-    SetSessionStage(0);
+    SetSessionStage(Stage::Identification, "the window opens");
     InitSessionData();
     ResetSession();
     return true;

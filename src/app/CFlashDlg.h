@@ -3,7 +3,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,8 @@
 #include "journal/JournalSettings.h"
 #include "link/RequestTable.h"
 #include "log/DebugReport.h"
+#include "session/SessionStage.h"
+#include "session/ValidateResponse.h"
 
 class Clock;
 class DialogHost;
@@ -38,8 +42,56 @@ struct PlatformServices {
 };
 
 // The central object: owns every buffer, table, flag and handle of the program. Its operations
-// are defined in the folders of the subsystems they belong to. Fields that the user-interface
-// thread and the receive thread both touch are atomic.
+// are defined in the folders of the subsystems they belong to.
+//
+// Which thread runs what. The user-interface thread (UI) runs the window events, both timers
+// (SchedulerTick, ConnectionTick), OnDispatch, OnProceed and the close steps (StopLink, which joins
+// the receive thread while it still serves that thread's window calls). The receive thread (RX)
+// runs CommThreadProc and with it HandleResponse and every handler, their waits (100, 400, 3300 ms)
+// and message boxes, and ResetSession after an operator's reset. Window calls from RX are
+// synchronous calls into UI. The busy indicator's animation thread is never started by the dialog.
+//
+// The data by group: who writes (W), who reads (R), and what orders them.
+//   Port list ................. W: UI (initialisation)         R: UI
+//   hunt ...................... W: UI (ConnectionTick)          R: UI (front ends between events)
+//   Image working area, flash containers, lastBaseTag/lastUpperTag
+//                             W: UI (OnProceed, in stage 0 with nothing pending or awaited)
+//                             R: UI (memory write), RX (its echo); RX reads them only after the
+//                             atomic pending flag OnProceed raises, so the load happens-before.
+//   rxBuffer, rxChunk ......... W/R: RX only
+//   rxCount ................... W: RX, UI (time-out clears it)   atomic
+//   stopCommThread ............ W: UI                     R: RX         atomic
+//   lastSentRow ............... W: UI (SendRequest)       R: RX (the gate)          atomic
+//   droppedResponses .......... W: RX                     R: any        atomic
+//   finalAnswerDue/Ticks ...... W: RX (pending answer, gate), UI (overdue)          atomic
+//   Session fields (resetByService, modelKnown, modelCode, variant, softwareVersionNumber,
+//   addressRetries, checksum failures, secondKeyTried, snapshotReading, securitySeed,
+//   infoBlockErased, historyEntryAdded)
+//                             W/R: RX (handlers); UI only in initialisation (before RX exists)
+//                             and in OnProceed, which the image choice on RX enables through a
+//                             synchronous window call, after which RX handles nothing in stage 0.
+//   imageIndex, dongleVersion, tagIndex, blockIndex, securityKey, sessionStage, runEnded, lineSpeed
+//                             W: RX (handlers), UI (OnProceed, ResetSession, SetLineSpeed)
+//                             R: UI (SendRequest, ConnectionTick, front ends), RX; sessionStage
+//                             and runEnded also the console's signal thread (EcuBeingChanged)  atomic
+//   reportedBase/UpperChecksum  W: RX (checksum reply)        R: front ends            atomic
+//   requestTable .............. W: UI (InitSessionData; SendRequest completes the variable bytes)
+//                             R: RX reads only the fixed bytes, set before RX exists
+//   scheduler ................. W/R: UI and RX (ResetSession, handlers' pending flags, the
+//                             awaited flag cleared last by HandleResponse)              atomic
+//   ECU data (ecuIdentification, ecuDataSnapshot, savedMarks, historyVersion)
+//                             W: RX (stage-0 read, restore choice, history entry)
+//                             R: UI (SendRequest fills write rows in stages 3-6; BeginJournal at
+//                             "Proceed ->"). They never overlap: the snapshot is written in stage
+//                             0 only, and a request is filled only while none is awaited, the
+//                             handler having cleared awaitingResponse (atomic) as its last step.
+//   Journal (journalSettings, restoreSource, snapshotReadAtStart)
+//                             W: the front end before initialisation, RX (restore choice)
+//                             R: RX, UI (BeginJournal at "Proceed ->", ordered as the ECU data)
+//   busyIndicator ............. W: RX (StepBusyIndicator: position and direction, atomic),
+//                             UI (configuration at initialisation; drawing reads it)
+//   traceNote ................. set by the front end before initialisation; called from both
+//                             threads: its target serialises.
 class CFlashDlg {
 public:
     explicit CFlashDlg(PlatformServices platform);
@@ -82,7 +134,6 @@ public:
     void EndCommThread();
     int CommThreadProc();
     void AssembleResponse(const uint8_t* chunk, uint32_t count);
-    bool AnswersTheRequest();
 
     // ---- Images (images/) ----
     bool LoadFirmwareImage(int32_t imageIndex);
@@ -91,13 +142,14 @@ public:
 
     // ---- Session (session/) ----
     void HandleResponse();
+    void NoteDroppedResponse(ResponseVerdict verdict, std::span<const uint8_t> frame);
     void HandleByService(const Response& response);
     void FinishWithStatus(std::string_view text);
     // The run has come to its final text: nothing is pending or awaited any more. Front ends
     // that end with the run (the console program) look at this after every event.
     bool RunEnded() const;
     // The one place the stage changes.
-    void SetSessionStage(int32_t stage);
+    void SetSessionStage(Stage stage, std::string_view why);
     void MakePending(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 1; }
     void Withdraw(int row) { scheduler.pendingFlags[static_cast<size_t>(row)] = 0; }
     bool IsPending(int row) const { return scheduler.pendingFlags[static_cast<size_t>(row)] == 1; }
@@ -114,6 +166,11 @@ public:
     void OnWriteMemoryReply(const Response& response);
     void HandleNegativeResponse(const Response& response);
     void SkipUnsupportedRead();
+    void PassOverUnsupported(uint8_t refusedService);
+    void GoOnWithout(int row);
+    void RefuseReadOutOfRange(const Response& response);
+    void LeaveOutRefusedWrite();
+    bool AnyWritePending() const;
     void CheckFinalAnswerOverdue();
     void TakeUnexpectedResponsePath(const Response& response);
     void WithdrawRequestsOf(uint8_t service);
@@ -131,6 +188,7 @@ public:
     void SkipRestoreWrite();
     void AddProgrammingHistoryEntry();
     void OnHistoryWriteReply();
+    void EndHistoryWrite();
     void OnChecksumReply(const Response& response);
 
     // ---- Debug information file (log/) ----
@@ -146,6 +204,12 @@ public:
     // At the end of the stage-0 read: offers the data an interrupted run saved for this ECU.
     // False when the run must not go on (the operator has been told why).
     bool OfferJournalRestore();
+    const char* TakeIdentityOf(const JournalFile& file);
+    // Before the programming session of stage 1 is asked for: from then on an interruption can
+    // leave the ECU without its records. False when that cannot be recorded (the run has ended
+    // and says why).
+    bool RecordProgrammingStart();
+    void AskForProgrammingSession();
     void RecordJournalProgress(JournalProgress progress);
 
     // ---- The operator stops a run (app/) ----
@@ -188,9 +252,10 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
-    std::atomic<uint8_t> lastSentService{0};  // service (or adapter command) of the request sent last
-    std::atomic<int32_t> finalAnswerDue{0};   // the ECU said "response pending": its answer will come
-    uint32_t finalAnswerTicks = 0;            // scheduler ticks spent waiting for it
+    std::atomic<int32_t> lastSentRow{-1};     // the request sent last: what an answer must answer
+    std::array<std::atomic<uint32_t>, kResponseVerdicts> droppedResponses{};  // frames the gate let not through, by verdict
+    std::atomic<int32_t> finalAnswerDue{0};     // the ECU said "response pending" to a memory write
+    std::atomic<uint32_t> finalAnswerTicks{0};  // scheduler ticks spent waiting for its final answer
     CommThread commThread;
 
     // Session and image fields
@@ -214,7 +279,7 @@ public:
     std::atomic<uint8_t> blockIndex{0};
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};
-    std::atomic<int32_t> sessionStage{0};
+    std::atomic<Stage> sessionStage{Stage::Identification};
     std::atomic<int32_t> runEnded{0};  // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
     // The checksums the ECU reported for its areas; -1 until one came.
@@ -236,14 +301,23 @@ public:
     EcuDataSnapshot ecuDataSnapshot{};
     std::array<int32_t, kSavedMarkCount> savedMarks{};
     std::array<char, 4> historyVersion{};  // version text of the new programming-history entry
+    int32_t historyEntryAdded = 0;         // this run has its entry in the history (stage 3)
 
     // Journal
+    struct SnapshotCopy {
+        EcuDataSnapshot snapshot;
+        std::array<int32_t, kSavedMarkCount> marks;
+    };
     JournalSettings journalSettings;            // the front end's choice
     std::unique_ptr<JournalFile> restoreSource;  // the interrupted run whose data this run writes back
+    std::unique_ptr<SnapshotCopy> snapshotReadAtStart;  // what this run read, when it writes back another's
+    int32_t infoBlockErased = 0;  // stage 0 read the identity an erase leaves: only a journal can tell it
 
     // Controls owned by the model (the rest live in the window)
     CTqBusyProgressCtrl busyIndicator{10, 0};
 
     // Platform
     PlatformServices platform;
+    // The wire trace's notes for support (dropped frames, stage changes); any thread. Optional.
+    std::function<void(std::string_view note)> traceNote;
 };

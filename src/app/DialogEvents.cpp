@@ -15,14 +15,15 @@ void CFlashDlg::OnTimer(int timerId) {
 void CFlashDlg::OnProceed() {
     DialogHost& host = platform.host;
     host.EnableItem(ControlId::Proceed, false);
-    if (sessionStage != 0) {
+    if (sessionStage != Stage::Identification) {
         SetStatusText("");
         return;
     }
     SRecordText.fill(0);
     if (!LoadFirmwareImage(imageIndex)) return;  // the loader has told the operator why
     if (!BeginJournal()) return;                  // likewise
-    SetSessionStage(1);
+    SetSessionStage(Stage::BaseProgramming, "Proceed");
+    historyEntryAdded = 0;
     for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2}) host.ShowItem(id, false);
     host.ShowItem(ControlId::BusyIndicator, true);
     ShowEcuFields(false);

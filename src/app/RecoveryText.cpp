@@ -25,7 +25,7 @@ std::string EcuRecoveryText(std::string_view journalPath) {
     return std::string(Text::EcuNotProgrammed) + "\n" + RecoverySteps(journalPath);
 }
 
-bool CFlashDlg::EcuBeingChanged() const { return sessionStage >= 1 && runEnded == 0; }
+bool CFlashDlg::EcuBeingChanged() const { return sessionStage != Stage::Identification && runEnded == 0; }
 
 std::string CFlashDlg::JournalPath() const {
     const Journal* journal = journalSettings.journal;

@@ -6,37 +6,37 @@
 
 // The ECU's checksum of the area just written, against the value expected for the image.
 void CFlashDlg::OnChecksumReply(const Response& response) {
-    if (!response.Has(5)) return;  // no checksum in it: asked again
-    const int32_t stage = sessionStage;
+    const Stage stage = sessionStage;
     const int32_t reported = response.Byte(3) << 8 | response.Byte(4);
-    if (stage == 1 || stage == 2) reportedBaseChecksum = reported;
-    if (stage == 5) reportedUpperChecksum = reported;
+    if (stage == Stage::BaseProgramming || stage == Stage::BaseVerification) reportedBaseChecksum = reported;
+    if (stage == Stage::UpperProgramming) reportedUpperChecksum = reported;
     const ExpectedChecksums expected = ExpectedChecksumsFor(imageIndex);
     const auto matches = [&](uint16_t value) {
         return response.Byte(3) == (value >> 8) && response.Byte(4) == (value & 0xFF);
     };
 
-    if (stage == 1 || stage == 2) {
+    if (stage == Stage::BaseProgramming || stage == Stage::BaseVerification) {
         Withdraw(Row::BaseChecksum);
         if (matches(expected.base)) {
-            if (stage == 1) {
+            if (stage == Stage::BaseProgramming) {
                 MakePending(Row::Routine10);
             } else {
-                SetSessionStage(3);
+                SetSessionStage(Stage::Restore, "the base checksum matched");
                 MakePending(Row::Routine0D);
             }
             return;
         }
         if (++baseChecksumFailures >= 3) {
             FinishWithStatus(Text::FailedBaseCrc);
-        } else if (stage == 2) {
-            SetSessionStage(1);  // written again after a new access and programming session
+        } else if (stage == Stage::BaseVerification) {
+            // Written again after a new access and programming session.
+            SetSessionStage(Stage::BaseProgramming, "the base checksum did not match");
             MakePending(Row::Routine09);
         } else {
             tagIndex = 0;
             MakePending(Row::WriteMemory);
         }
-    } else if (stage == 5) {
+    } else if (stage == Stage::UpperProgramming) {
         Withdraw(Row::UpperChecksum);
         if (matches(expected.upper)) {
             MakePending(Row::WriteMemory);  // tagIndex stands at the end tag

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kRow65 = 56;  // 21 65 nn
-
 // The text of a reply from data byte 1, at most `most` characters, up to a zero byte or the
 // end of the frame.
 std::string_view ReplyText(const Response& response, size_t most) {
@@ -56,8 +54,8 @@ void CFlashDlg::OnVersionReply(const Response& response) {
     std::memcpy(ecuIdentification.currentVersion, text, sizeof text);
     platform.host.AppendFieldText(ControlId::VersionValue, version);
 
-    const int32_t stage = sessionStage;
-    if (stage == 3 || stage == 6) {
+    const Stage stage = sessionStage;
+    if (stage == Stage::Restore || stage == Stage::Completion) {
         std::memcpy(historyVersion.data(), text, sizeof text);
         AddProgrammingHistoryEntry();
         blockIndex = 0;
@@ -66,18 +64,29 @@ void CFlashDlg::OnVersionReply(const Response& response) {
         // Reached by skipping a refused 21 3A: the snapshot read goes on with 21 65. Asking
         // for the model code again would start the identification over, and with an ECU that
         // never has 21 3A, over and over.
-        MakePending(kRow65);
+        MakePending(Row::ReadLocal65);
     } else {
         MakePending(Row::ModelCode);
     }
 }
 
 void CFlashDlg::ApplyModelPolicy(const Response& response) {
-    if (!response.Has(6)) return;  // no model code and variant in it: asked again
     Withdraw(Row::ModelCode);
     modelKnown = 1;
     modelCode = response.Data(2);
     variant = response.Data(3);
+    if (sessionStage == Stage::Identification) {
+        // Cut off before its info block was written again: the stage-0 read goes on, and only an
+        // interrupted run's journal can tell who the ECU is (the image choice asks for it).
+        infoBlockErased = InfoBlockErased(modelCode, variant, ecuIdentification.softwareDate,
+                                          ecuIdentification.softwareTime, ecuIdentification.currentVersion)
+                              ? 1
+                              : 0;
+        if (infoBlockErased == 1) {
+            MakePending(Row::SeedLevel5);
+            return;
+        }
+    }
     if (!ModelMayBeUpdated(modelCode, variant)) {
         FinishWithStatus(Text::UnknownEcu);
         return;
@@ -92,7 +101,7 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
 
 void CFlashDlg::SelectImageForEcu() {
     snapshotReading = 0;
-    if (sessionStage == 0 && !OfferJournalRestore()) return;
+    if (sessionStage == Stage::Identification && !OfferJournalRestore()) return;
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

@@ -55,17 +55,22 @@ uint8_t& LastHistoryEntryIndex() {
 void CFlashDlg::AddProgrammingHistoryEntry() {
     std::span<uint8_t, kHistoryEntries * kHistoryEntrySize> history(ecuDataSnapshot.local69);
     uint8_t& last = LastHistoryEntryIndex();
-    if (sessionStage == 6) {
-        std::memcpy(history.data() + size_t(last) * kHistoryEntrySize + 3, historyVersion.data(), historyVersion.size());
+    if (sessionStage == Stage::Completion) {
+        if (historyEntryAdded == 1)
+            std::memcpy(history.data() + size_t(last) * kHistoryEntrySize + 3, historyVersion.data(),
+                        historyVersion.size());
         return;
     }
+    // An entry without its date would be an unused slot that the next update overwrites: without
+    // the date the history is written back as it was read.
+    std::tm date{};
+    if (!platform.clock.LocalTime(date)) return;
     const int slot = FindHistorySlot(history);
     std::string userName;
     if (!platform.system.UserName(userName)) userName.clear();
-    std::tm date{};
-    if (!platform.clock.LocalTime(date)) date = std::tm{};
     AddHistoryEntry(history, slot, date, historyVersion, userName);
     last = static_cast<uint8_t>(slot);
+    historyEntryAdded = 1;
 }
 
 // One block of the history written; after the tenth the run goes on.
@@ -76,9 +81,15 @@ void CFlashDlg::OnHistoryWriteReply() {
         blockIndex = static_cast<uint8_t>(next);
         return;
     }
+    EndHistoryWrite();
+}
+
+// After the last block, and for an ECU without the history or one that will not take it: the
+// history is not sent again and the run goes on.
+void CFlashDlg::EndHistoryWrite() {
     Withdraw(Row::WriteHistory);
     blockIndex = 0;
-    if (sessionStage == 6)
+    if (sessionStage == Stage::Completion)
         MakePending(Row::StopSession);
     else
         ScheduleNextRestoreWrite();

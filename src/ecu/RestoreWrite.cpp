@@ -4,12 +4,6 @@
 #include "link/RequestTable.h"
 #include "session/Response.h"
 
-namespace {
-
-constexpr int kRowWrite24 = 108;
-
-} // namespace
-
 // Writes back the next record that was read completely; when none is left the upper area is next.
 void CFlashDlg::ScheduleNextRestoreWrite() {
     for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row) {
@@ -24,7 +18,7 @@ void CFlashDlg::ScheduleNextRestoreWrite() {
     }
     RecordJournalProgress(JournalProgress::WriteBackFinished);
     MakePending(Row::Routine09);
-    SetSessionStage(5);
+    SetSessionStage(Stage::UpperProgramming, "the write-back has ended");
 }
 
 void CFlashDlg::SkipRestoreWrite() {
@@ -51,16 +45,14 @@ void CFlashDlg::OnWriteReply(const Response& response) {
     if (record == nullptr) return;  // an answer to nothing asked
 
     if (record->blockCount != 0) {
-        int next = blockIndex + 1;
-        if (id == 0x39 && next == 64) next = 128;  // blocks 64 to 127 do not exist
-        const int lastBlockCount = record->blockCount;
-        if (next < lastBlockCount) {
+        const int next = NextBlock(*record, blockIndex);
+        if (next < record->blockCount) {
             blockIndex = static_cast<uint8_t>(next);
             return;  // the row stays pending for the next block
         }
         Withdraw(record->writeRow);
         blockIndex = 0;
-        if (record->writeRow == kRowWrite24) {
+        if (record->writeRow == Row::WriteLocal24) {
             MakePending(Row::Routine0F);  // the routine's answer continues the pass
             return;
         }
@@ -69,7 +61,8 @@ void CFlashDlg::OnWriteReply(const Response& response) {
     }
 
     Withdraw(record->writeRow);
-    if (id == 0x12) SetStatusText(Text::WritingEcuData);
-    if (id == 0x17 || id == 0x23) blockIndex = 0;  // ready for the block records that follow them
+    if (record->writeRow == Row::WriteLocal12) SetStatusText(Text::WritingEcuData);
+    // Ready for the block records that follow them.
+    if (record->writeRow == Row::WriteLocal17 || record->writeRow == Row::WriteLocal23) blockIndex = 0;
     ScheduleNextRestoreWrite();
 }

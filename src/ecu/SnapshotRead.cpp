@@ -6,31 +6,34 @@
 #include "ecu/RecordRepairs.h"
 #include "ecu/SnapshotRecords.h"
 #include "link/RequestTable.h"
+#include "link/ServiceIds.h"
 #include "session/Response.h"
 
 namespace {
 
-constexpr uint8_t kIdentificationService = 0x1A;
-constexpr uint8_t kLocalService = 0x21;
-constexpr int kFirstIdentificationRow = 4;
-constexpr int kRowB100 = 83;
-constexpr int kRowBA = 85;
-constexpr int kRowBD00 = 86;
-constexpr int kRowBE = 47;
-constexpr int kLastSteppedRow = 72;
-
 // Stores of the chain up to 21 85 step the busy indicator, but for the sub-identifier reads of
-// 21 1E, 21 1F and 21 7C.
+// 21 1E, 21 1F and 21 7C (21 BE, read last, comes after 21 85).
 bool StepsIndicator(int readRow) {
-    return readRow >= kFirstIdentificationRow && readRow <= kLastSteppedRow && readRow != kRowBE && readRow != 35 &&
-           readRow != 36 && readRow != 37 && readRow != 70;
+    switch (readRow) {
+    case Row::ReadLocalBE:
+    case Row::ReadLocal1E00:
+    case Row::ReadLocal1E01:
+    case Row::ReadLocal1F02:
+    case Row::ReadLocal7C:
+        return false;
+    default:
+        return readRow >= Row::ReadIdent40 && readRow <= Row::ReadLocal85;
+    }
 }
 
 } // namespace
 
 // A reply to one of the snapshot's reads: stored into its record, and the next read asked for.
 void CFlashDlg::OnSnapshotReadReply(const Response& response) {
-    const uint8_t service = response.Service() == 0x5A ? kIdentificationService : kLocalService;
+    // Read in stage 0 only: later the ECU holds what an erase left, never to be saved.
+    if (sessionStage != Stage::Identification) return;
+    const uint8_t service = response.Service() == Positive(Sid::ReadIdentification) ? Sid::ReadIdentification
+                                                                                    : Sid::ReadLocalData;
     const uint8_t id = response.Parameter();
 
     // The record this reply answers: the one whose read of this identifier is pending.
@@ -44,16 +47,16 @@ void CFlashDlg::OnSnapshotReadReply(const Response& response) {
     }
     if (record == nullptr) {
         // A reply to 21 B8 or 21 B1 when none of their reads is pending moves the chain on.
-        if (service == kLocalService && id == 0xB8) MakePending(kRowB100);
-        if (service == kLocalService && id == 0xB1) MakePending(kRowBA);
+        if (service == Sid::ReadLocalData && id == 0xB8) MakePending(Row::ReadLocalB100);
+        if (service == Sid::ReadLocalData && id == 0xB1) MakePending(Row::ReadLocalBA);
         return;  // an answer to nothing asked
     }
-    if (record->readRow == kRowBD00 && response.Data(1) != 0) return;  // not the 00 record: asked again
+    if (record->readRow == Row::ReadLocalBD00 && response.Data(1) != 0) return;  // not the 00 record: asked again
 
     uint8_t* field = FieldOf(ecuDataSnapshot, *record);
     const size_t replyStart = 3u + record->replyOffset;
     const uint8_t* data = response.Bytes(replyStart, record->width);
-    if (data == nullptr) return;  // shorter than the record: asked again
+    if (data == nullptr) return;  // never: the gate let the answer through whole
 
     if (record->blockCount != 0) {
         const uint8_t block = blockIndex;
@@ -63,8 +66,7 @@ void CFlashDlg::OnSnapshotReadReply(const Response& response) {
         if (block >= record->blockCount || at + record->width > record->fieldSize) return;
         std::memcpy(field + at, data, record->width);
         StepBusyIndicator();
-        int next = block + 1;
-        if (id == 0x39 && next == 64) next = 128;  // blocks 64 to 127 do not exist
+        const int next = NextBlock(*record, block);
         if (next < record->blockCount) {
             blockIndex = static_cast<uint8_t>(next);
             return;  // the read stays pending for the next block
@@ -72,9 +74,9 @@ void CFlashDlg::OnSnapshotReadReply(const Response& response) {
         blockIndex = 0;
     } else {
         std::memcpy(field, data, record->width);
-        if (id == 0x17 && service == kLocalService) RepairRecord17(field);
-        if (id == 0x33 && service == kLocalService) RepairRecord33(field);
-        if (record->readRow == kFirstIdentificationRow) SetStatusText(Text::ReadingEcuData);
+        if (record->readRow == Row::ReadLocal17) RepairRecord17(field);
+        if (record->readRow == Row::ReadLocal33) RepairRecord33(field);
+        if (record->readRow == Row::ReadIdent40) SetStatusText(Text::ReadingEcuData);
         if (StepsIndicator(record->readRow)) StepBusyIndicator();
     }
 

@@ -28,6 +28,10 @@ const SnapshotRecord* RecordForWriteRow(int row);
 // The record read by a read row, or nullptr.
 const SnapshotRecord* RecordForReadRow(int row);
 
+// The block read or written after `block`: the next one, but for 21 39, which has no blocks 64 to
+// 127. Equal to the block count when the record is complete.
+int NextBlock(const SnapshotRecord& record, int block);
+
 inline uint8_t* FieldOf(EcuDataSnapshot& snapshot, const SnapshotRecord& record) {
     return reinterpret_cast<uint8_t*>(&snapshot) + record.fieldOffset;
 }

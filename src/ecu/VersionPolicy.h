@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // The number in an ECU's 4-character version text: "123E" -> 123, "E123"/"V123" -> 123,
 // "1234" -> 234; 0 when neither position holds three digits.
@@ -12,6 +13,12 @@ const char* ReferenceDate(int32_t modelCode);
 // True when the ECU's software date ("Sep 29 2011", "Oct  2 2012") is before the reference date
 // of the model code; false for a date not in that form.
 bool IsEcuSoftwareOlder(const char* softwareDate, int32_t modelCode);
+
+// What the identification reads when the info block at the start of the base area is erased (a
+// run cut off in its first tags): model code and variant 0xFF, and date, time and version each
+// all 0xFF or blank. Nothing narrower: a real model code the program does not know is not this.
+bool InfoBlockErased(int32_t modelCode, int32_t variant, std::string_view date, std::string_view time,
+                     std::string_view version);
 
 // Whether a model code and variant may be updated at all (then the date decides).
 bool ModelMayBeUpdated(int32_t modelCode, int32_t variant);

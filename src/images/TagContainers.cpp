@@ -9,7 +9,7 @@ constexpr std::size_t kGroupSize = 8;
 
 bool IsErasedGroup(std::span<const uint8_t> image, std::size_t offset) {
     if (image.size() - offset >= kGroupSize) {
-        uint64_t group;
+        uint64_t group = 0;
         std::memcpy(&group, image.data() + offset, kGroupSize);
         return group == ~uint64_t{0};
     }

@@ -17,11 +17,6 @@ auto Chronology(const JournalHeader& header, const std::string& path) {
     return std::tie(t.year, t.month, t.day, t.hour, t.minute, t.second, path);
 }
 
-bool IsOf(const JournalHeader& header, std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> serial) {
-    return std::equal(vin.begin(), vin.end(), header.vin.begin()) &&
-           std::equal(serial.begin(), serial.end(), header.hardwareSerial.begin());
-}
-
 // The VIN's letters and digits name the file; a VIN that has none (never read, or wiped) does not.
 std::string VinForFileName(const std::array<uint8_t, 17>& vin) {
     std::string text;
@@ -32,9 +27,7 @@ std::string VinForFileName(const std::array<uint8_t, 17>& vin) {
 
 } // namespace
 
-bool NeedsRestore(const JournalHeader& header) {
-    return header.progress == JournalProgress::Saved || header.progress == JournalProgress::ProgrammingStarted;
-}
+bool NeedsRestore(const JournalHeader& header) { return header.progress == JournalProgress::ProgrammingStarted; }
 
 Journal::Journal(Storage& storage) : storage_(storage) {}
 Journal::~Journal() = default;
@@ -42,11 +35,7 @@ Journal::~Journal() = default;
 std::string Journal::Folder() const { return storage_.Folder(); }
 
 std::string Journal::NewFileName(const JournalHeader& header) {
-    const JournalTime& t = header.startedAt;
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", unsigned{t.year}, unsigned{t.month},
-                  unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, unsigned{t.second});
-    const std::string base = std::string(stamp) + "-" + VinForFileName(header.vin);
+    const std::string base = JournalTimeStamp(header.startedAt) + "-" + VinForFileName(header.vin);
     const std::vector<std::string> taken = storage_.List();
     std::string name = base + kSuffix;
     for (int n = 2; std::find(taken.begin(), taken.end(), storage_.PathOf(name)) != taken.end(); ++n)
@@ -94,14 +83,23 @@ bool Journal::ReadEntry(const std::string& path, JournalEntry& entry, std::strin
     return false;
 }
 
+bool Journal::InFolder(const std::string& path) const {
+    const std::string folder = storage_.PathOf("");
+    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           path.find_first_of("/\\", folder.size()) == std::string::npos;
+}
+
 std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProblem& problem) {
     problem = {path, "", ""};
     auto file = std::make_unique<JournalFile>();
     file->path = path;
     bool ours = false;
     if (ReadEntry(path, file->entry, problem.text, ours)) return file;
-    // A file that is not ours at all stays where the operator keeps it.
-    if (std::string reason; ours && !storage_.MoveAside(path, kAsideSuffix, problem.keptAs, reason))
+    // A file that is not ours stays where it is, as does one a newer version of the program wrote,
+    // and one the operator keeps elsewhere.
+    const bool newer = problem.text == DecodeProblemText(JournalDecodeResult::NewerFormat);
+    if (std::string reason; ours && !newer && InFolder(path) &&
+                            !storage_.MoveAside(path, kAsideSuffix, problem.keptAs, reason))
         problem.text += "; " + reason;
     return nullptr;
 }
@@ -122,26 +120,21 @@ std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<Journa
     return files;
 }
 
-std::unique_ptr<JournalFile> Journal::FindUnfinishedFor(std::span<const uint8_t, 17> vin,
-                                                        std::span<const uint8_t, 4> hardwareSerial,
-                                                        std::vector<JournalProblem>& problems) {
+std::vector<std::unique_ptr<JournalFile>> Journal::FindInterrupted(std::vector<JournalProblem>& problems) {
+    std::vector<std::unique_ptr<JournalFile>> found;
     for (auto& file : ScanUsable(problems))
-        if (NeedsRestore(file->entry.header) && IsOf(file->entry.header, vin, hardwareSerial)) return std::move(file);
-    return nullptr;
+        if (NeedsRestore(file->entry.header) && file->path != currentPath_) found.push_back(std::move(file));
+    return found;
 }
 
-std::unique_ptr<JournalFile> Journal::FindUnfinished(std::vector<JournalProblem>& problems) {
-    for (auto& file : ScanUsable(problems))
-        if (NeedsRestore(file->entry.header)) return std::move(file);
-    return nullptr;
-}
-
-int Journal::SupersedeWrittenBack(std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> hardwareSerial,
-                                  std::vector<JournalProblem>& problems) {
+int Journal::Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProgress> which,
+                       std::vector<JournalProblem>& problems) {
+    if (!ecu.Known()) return 0;
     int count = 0;
     for (auto& file : ScanUsable(problems)) {
         JournalHeader& header = file->entry.header;
-        if (header.progress != JournalProgress::WriteBackFinished || !IsOf(header, vin, hardwareSerial)) continue;
+        if (file->path == currentPath_ || !SameEcu(header.Identity(), ecu)) continue;
+        if (std::find(which.begin(), which.end(), header.progress) == which.end()) continue;
         header.progress = JournalProgress::Superseded;
         std::string reason;
         if (storage_.WriteAtomically(file->path, EncodeJournal(file->entry), reason)) ++count;

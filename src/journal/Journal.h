@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -28,7 +29,8 @@ struct JournalListing {
     std::string problem;   // when not
 };
 
-// True while the journal still holds data the ECU may have lost: its write-back had not finished.
+// True while the journal holds data the ECU may have lost: its run started programming and its
+// write-back had not finished.
 bool NeedsRestore(const JournalHeader& header);
 
 // The journals of the runs, one file per run in the storage's folder: written before anything is
@@ -47,24 +49,24 @@ public:
     bool MarkWriteBackFinished(std::string& reason);
     bool MarkFinished(std::string& reason);
     bool Active() const { return current_ != nullptr; }
+    // This run's journal; null when it has none.
+    const JournalEntry* Current() const { return current_.get(); }
     std::string Folder() const;
     const std::string& CurrentPath() const { return currentPath_; }
 
-    // The newest journal whose write-back had not finished: of this ECU (VIN and hardware
-    // serial equal), or of any ECU. Damaged journals met on the way are moved aside and named in
-    // `problems`.
-    std::unique_ptr<JournalFile> FindUnfinishedFor(std::span<const uint8_t, 17> vin,
-                                                   std::span<const uint8_t, 4> hardwareSerial,
-                                                   std::vector<JournalProblem>& problems);
-    std::unique_ptr<JournalFile> FindUnfinished(std::vector<JournalProblem>& problems);
-    // Journals of this ECU whose run was cut off after its write-back: the ECU holds its records
-    // again, so they are marked superseded. Returns how many.
-    int SupersedeWrittenBack(std::span<const uint8_t, 17> vin, std::span<const uint8_t, 4> hardwareSerial,
-                             std::vector<JournalProblem>& problems);
+    // The journals of runs that started programming and did not write their data back, newest
+    // first: the ECUs they read may have lost their records. This run's own journal is not among
+    // them; damaged journals met on the way are moved aside and named in `problems`.
+    std::vector<std::unique_ptr<JournalFile>> FindInterrupted(std::vector<JournalProblem>& problems);
+    // Marks superseded the journals of this ECU (a known identity only) whose progress is one of
+    // `which`, this run's own excepted. Returns how many.
+    int Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProgress> which,
+                  std::vector<JournalProblem>& problems);
 
     // Every journal of the folder, oldest first; touches nothing.
     std::vector<JournalListing> List();
-    // A journal named by the operator, wherever it is; a damaged one is moved aside.
+    // A journal named by the operator, wherever it is. A damaged one of ours is moved aside when it
+    // lies in the state folder; a journal of a newer version is left where it is.
     std::unique_ptr<JournalFile> Load(const std::string& path, JournalProblem& problem);
     bool MarkSuperseded(const std::string& path, std::string& reason);
 
@@ -77,6 +79,7 @@ private:
     bool ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
     std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
     std::string NewFileName(const JournalHeader& header);
+    bool InFolder(const std::string& path) const;
 
     Storage& storage_;
     std::unique_ptr<JournalEntry> current_;

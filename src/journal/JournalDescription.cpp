@@ -1,7 +1,5 @@
 #include "journal/JournalDescription.h"
 
-#include <cstdio>
-
 #include "ecu/RecordTexts.h"
 
 namespace {
@@ -16,16 +14,8 @@ std::string PrintableVin(const std::array<uint8_t, 17>& vin) {
 
 } // namespace
 
-std::string JournalTimeText(const JournalTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t.year}, unsigned{t.month},
-                  unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute}, unsigned{t.second});
-    return text;
-}
-
 std::string DescribeJournal(const JournalHeader& header) {
-    return "VIN: " + PrintableVin(header.vin) + "\nHW serial: " + HardwareSerialText(header.hardwareSerial) +
-           "\nRun of: " + JournalTimeText(header.startedAt);
+    return DescribeIdentity(header.Identity()) + "\nRun of: " + JournalTimeText(header.startedAt);
 }
 
 std::string JournalListingLine(const JournalListing& listing) {

@@ -4,8 +4,6 @@
 
 #include "journal/Journal.h"
 
-// "2026-12-10 13:06:03"
-std::string JournalTimeText(const JournalTime& time);
 // Which ECU and which run, on three lines: VIN, hardware serial, date and time of the run.
 std::string DescribeJournal(const JournalHeader& header);
 // One line of the listing of saved journals: file, ECU, time, how far the run got.

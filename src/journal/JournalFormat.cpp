@@ -5,19 +5,25 @@
 #include <string_view>
 #include <type_traits>
 
+#include "ecu/SnapshotRecords.h"
+
 // Layout, all numbers little-endian:
 //   magic line, u16 format version,
 //   u8 progress, VIN (17), hardware serial (4), i32 model code, i32 variant, i32 image index,
 //   software date, time and version (each u8 length + characters),
-//   start time (u16 year, u8 month, day, hour, minute, second),
-//   u32 snapshot size + snapshot bytes, u16 mark count + one byte (0 or 1) per saved mark,
+//   start time in UTC (u16 year, u8 month, day, hour, minute, second),
+//   u32 snapshot layout id, u32 snapshot size + snapshot bytes, u16 mark count + one byte (0 or 1)
+//   per saved mark,
+//   u8 1 when the records read at the run's start follow (snapshot bytes and marks as above), else 0,
 //   u32 CRC-32 of everything before it.
-// A change of the snapshot's layout changes its size, which an older journal then fails on.
+// Format 1, written by earlier versions, has no layout id, its start time is local time, and no
+// records read at the start follow the marks.
 
 namespace {
 
 constexpr std::string_view kMagic = "FLASH UPDATER JOURNAL\n";
-constexpr uint16_t kFormatVersion = 1;
+constexpr uint16_t kFormatVersion = 2;
+constexpr uint16_t kFirstFormatVersion = 1;
 
 static_assert(std::is_trivially_copyable_v<EcuDataSnapshot> && alignof(EcuDataSnapshot) == 1,
               "the snapshot is stored as its bytes");
@@ -92,7 +98,26 @@ std::span<uint8_t> BytesOf(EcuDataSnapshot& snapshot) {
     return {reinterpret_cast<uint8_t*>(&snapshot), sizeof snapshot};
 }
 
-bool ReadBody(Reader& in, JournalEntry& entry) {
+using SavedMarks = std::array<int32_t, kSavedMarkCount>;
+
+bool ReadMarks(Reader& in, SavedMarks& marks) {
+    for (int32_t& mark : marks) {
+        uint8_t value = 0;
+        if (!in.U8(value) || value > 1) return false;
+        mark = value;
+    }
+    return true;
+}
+
+void WriteMarks(Writer& out, const SavedMarks& marks) {
+    for (int32_t mark : marks) out.U8(mark != 0 ? 1 : 0);
+}
+
+std::span<const uint8_t> BytesOf(const EcuDataSnapshot& snapshot) {
+    return {reinterpret_cast<const uint8_t*>(&snapshot), sizeof snapshot};
+}
+
+bool ReadBody(Reader& in, uint16_t version, JournalEntry& entry) {
     JournalHeader& out = entry.header;
     uint8_t progress = 0;
     if (!in.U8(progress) || progress > static_cast<uint8_t>(JournalProgress::Superseded)) return false;
@@ -108,16 +133,33 @@ bool ReadBody(Reader& in, JournalEntry& entry) {
     JournalTime& t = out.startedAt;
     in.U16(t.year);
     for (uint8_t* field : {&t.month, &t.day, &t.hour, &t.minute, &t.second}) in.U8(*field);
+    uint32_t layout = SnapshotLayoutId();
+    if (version != kFirstFormatVersion && !in.U32(layout)) return false;
     uint32_t snapshotSize = 0;
-    if (!in.U32(snapshotSize) || snapshotSize != sizeof(EcuDataSnapshot) || !in.Bytes(BytesOf(entry.snapshot)))
-        return false;
+    if (layout != SnapshotLayoutId() || !in.U32(snapshotSize) || snapshotSize != sizeof(EcuDataSnapshot)) return false;
     uint16_t markCount = 0;
-    if (!in.U16(markCount) || markCount != kSavedMarkCount) return false;
-    for (int32_t& mark : entry.savedMarks) {
-        uint8_t value = 0;
-        if (!in.U8(value) || value > 1) return false;
-        mark = value;
+    if (!in.Bytes(BytesOf(entry.snapshot)) || !in.U16(markCount) || markCount != kSavedMarkCount ||
+        !ReadMarks(in, entry.savedMarks))
+        return false;
+    entry.hasRecordsReadAtStart = false;
+    if (version == kFirstFormatVersion) {
+        // Its time was the local time of the machine that wrote it.
+        std::tm local{};
+        local.tm_year = t.year - 1900;
+        local.tm_mon = t.month - 1;
+        local.tm_mday = t.day;
+        local.tm_hour = t.hour;
+        local.tm_min = t.minute;
+        local.tm_sec = t.second;
+        if (const std::optional<JournalTime> utc = JournalTimeFromLocal(local)) t = *utc;
+        return in.AtEnd();
     }
+    uint8_t readAtStart = 0;
+    if (!in.U8(readAtStart) || readAtStart > 1) return false;
+    entry.hasRecordsReadAtStart = readAtStart == 1;
+    if (entry.hasRecordsReadAtStart &&
+        !(in.Bytes(BytesOf(entry.recordsReadAtStart)) && ReadMarks(in, entry.marksReadAtStart)))
+        return false;
     return in.AtEnd();
 }
 
@@ -139,6 +181,7 @@ const char* DecodeProblemText(JournalDecodeResult result) {
     case JournalDecodeResult::Ok: return "";
     case JournalDecodeResult::NotAJournal: return "not a journal of this program";
     case JournalDecodeResult::UnknownFormat: return "a journal format this program does not know";
+    case JournalDecodeResult::NewerFormat: return "a journal of a newer version of this program";
     case JournalDecodeResult::ChecksumMismatch: return "its checksum does not match: the file is damaged";
     case JournalDecodeResult::Malformed: return "its content is not complete or not valid";
     }
@@ -162,10 +205,16 @@ std::vector<uint8_t> EncodeJournal(const JournalEntry& entry) {
     const JournalTime& t = header.startedAt;
     out.U16(t.year);
     for (uint8_t field : {t.month, t.day, t.hour, t.minute, t.second}) out.U8(field);
+    out.U32(SnapshotLayoutId());
     out.U32(sizeof(EcuDataSnapshot));
-    out.Bytes({reinterpret_cast<const uint8_t*>(&entry.snapshot), sizeof entry.snapshot});
+    out.Bytes(BytesOf(entry.snapshot));
     out.U16(kSavedMarkCount);
-    for (int32_t mark : entry.savedMarks) out.U8(mark != 0 ? 1 : 0);
+    WriteMarks(out, entry.savedMarks);
+    out.U8(entry.hasRecordsReadAtStart ? 1 : 0);
+    if (entry.hasRecordsReadAtStart) {
+        out.Bytes(BytesOf(entry.recordsReadAtStart));
+        WriteMarks(out, entry.marksReadAtStart);
+    }
     out.U32(Crc32(out.Written()));
     return out.Take();
 }
@@ -174,8 +223,10 @@ JournalDecodeResult DecodeJournal(std::span<const uint8_t> bytes, JournalEntry& 
     const std::size_t headerSize = kMagic.size() + 2;
     if (bytes.size() < kMagic.size() || std::memcmp(bytes.data(), kMagic.data(), kMagic.size()) != 0)
         return JournalDecodeResult::NotAJournal;
-    if (bytes.size() < headerSize || (bytes[kMagic.size()] | bytes[kMagic.size() + 1] << 8) != kFormatVersion)
-        return JournalDecodeResult::UnknownFormat;
+    if (bytes.size() < headerSize) return JournalDecodeResult::UnknownFormat;
+    const uint16_t version = static_cast<uint16_t>(bytes[kMagic.size()] | bytes[kMagic.size() + 1] << 8);
+    if (version > kFormatVersion) return JournalDecodeResult::NewerFormat;
+    if (version < kFirstFormatVersion) return JournalDecodeResult::UnknownFormat;
     if (bytes.size() < headerSize + 4) return JournalDecodeResult::Malformed;
 
     const std::span<const uint8_t> covered = bytes.first(bytes.size() - 4);
@@ -184,7 +235,22 @@ JournalDecodeResult DecodeJournal(std::span<const uint8_t> bytes, JournalEntry& 
     if (Crc32(covered) != stored) return JournalDecodeResult::ChecksumMismatch;
 
     Reader body(covered.subspan(headerSize));
-    return ReadBody(body, out) ? JournalDecodeResult::Ok : JournalDecodeResult::Malformed;
+    return ReadBody(body, version, out) ? JournalDecodeResult::Ok : JournalDecodeResult::Malformed;
+}
+
+uint32_t SnapshotLayoutId() {
+    static const uint32_t id = [] {
+        Writer layout;
+        layout.U32(sizeof(EcuDataSnapshot));
+        layout.U32(kSavedMarkCount);
+        for (const SnapshotRecord& r : SnapshotRecords()) {
+            for (std::size_t value : {std::size_t(r.readRow), std::size_t(r.writeRow), r.fieldOffset, r.fieldSize,
+                                      std::size_t{r.width}, std::size_t{r.blockCount}, std::size_t(r.markIndex + 1)})
+                layout.U32(static_cast<uint32_t>(value));
+        }
+        return Crc32(layout.Written());
+    }();
+    return id;
 }
 
 uint32_t Crc32(std::span<const uint8_t> bytes) {

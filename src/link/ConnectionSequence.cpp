@@ -89,7 +89,7 @@ void CFlashDlg::ConnectionTick() {
         hunt.AdapterAnswered();
         showPortText(Text::Connected);
         platform.host.KillTimer(TimerId::Connection);
-        scheduler.pendingFlags[sessionStage == 0 ? Row::ReadDate : Row::ModelCode] = 1;
+        scheduler.pendingFlags[sessionStage == Stage::Identification ? Row::ReadDate : Row::ModelCode] = 1;
         break;
     default:
         break;

@@ -52,30 +52,9 @@ int CFlashDlg::CommThreadProc() {
     return 1;
 }
 
+// A whole frame goes to the gate and, if it passes, to its handler; the next frame starts afresh.
 void CFlashDlg::AssembleResponse(const uint8_t* chunk, uint32_t count) {
-    switch (AppendResponseChunk(rxBuffer, rxCount, {chunk, count})) {
-    case ResponseState::Incomplete:
-        return;
-    case ResponseState::Complete:
-        if (AnswersTheRequest()) HandleResponse();
-        break;
-    case ResponseState::Rejected:
-        break;  // dropped silently: the scheduler's time-out sends the request again
-    }
+    if (AppendResponseChunk(rxBuffer, rxCount, {chunk, count}) == ResponseState::Incomplete) return;
+    HandleResponse();
     rxCount = 0;
-}
-
-// A frame is handed on only as the answer to the request outstanding: a second copy of an answer,
-// or an answer naming another service than the one asked, would otherwise be taken for the next
-// step (a block stored or written twice, a read skipped). The final answer after a "response
-// pending" comes while nothing is outstanding. Services the program does not know pass, to be
-// purged.
-bool CFlashDlg::AnswersTheRequest() {
-    const uint8_t service = rxBuffer[1];
-    const uint8_t asked = lastSentService;
-    if (scheduler.awaitingResponse == 0 && finalAnswerDue == 0) return false;
-    finalAnswerDue = 0;
-    if (service == 0x7F) return rxBuffer[0] >= 3 && rxBuffer[2] == asked;
-    const bool knownAnswer = (service >= 0x50 && service <= 0x7D) || service == 0xD0;
-    return !knownAnswer || service == static_cast<uint8_t>(asked + 0x40);
 }

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "link/ServiceIds.h"
+
 namespace {
 
 constexpr void Put(RequestEntry& row, std::initializer_list<uint8_t> bytes) {
@@ -59,48 +61,53 @@ constexpr RequestRows BuildRequestTable() {
     RequestRows t{};
     for (int i = 0; i < kRequestRowCount; ++i) t[i].index = static_cast<uint32_t>(i);
 
-    Put(t[0], {0x02, 0x90});
-    Put(t[1], {0x03, 0x10, 0x84});
-    Put(t[2], {0x03, 0x10, 0x85});
-    Put(t[3], {0x03, 0x11, 0x01});
-    for (int i = 0; i < 23; ++i) Put(t[4 + i], {0x03, 0x1A, kIdentificationOptions[i]});
-    Put(t[27], {0x02, 0x20});
+    Put(t[Row::InterfaceVersion], {0x02, kAdapterVersionRequest});
+    Put(t[Row::StartSession84], {0x03, Sid::StartSession, 0x84});
+    Put(t[Row::StartSession85], {0x03, Sid::StartSession, 0x85});
+    Put(t[Row::EcuReset], {0x03, Sid::EcuReset, 0x01});
+    for (int i = 0; i < 23; ++i) Put(t[Row::ReadIdent40 + i], {0x03, Sid::ReadIdentification, kIdentificationOptions[i]});
+    Put(t[Row::StopSession], {0x02, Sid::StopSession});
     for (int i = 0; i < 59; ++i) {
         const LocalRead& r = kLocalReads[i];
         if (r.param < 0)
-            Put(t[28 + i], {0x03, 0x21, r.id});
+            Put(t[Row::ReadLocal12 + i], {0x03, Sid::ReadLocalData, r.id});
         else
-            Put(t[28 + i], {0x04, 0x21, r.id, static_cast<uint8_t>(r.param)});
+            Put(t[Row::ReadLocal12 + i], {0x04, Sid::ReadLocalData, r.id, static_cast<uint8_t>(r.param)});
     }
-    Put(t[87], {0x03, 0x27, 0x05});
-    Put(t[88], {0x03, 0x27, 0x07});
-    Put(t[89], {0x05, 0x27, 0x06, 0x00, 0x00});
-    Put(t[90], {0x05, 0x27, 0x08, 0x00, 0x00});
-    Put(t[91], {0x03, 0x31, 0x09});
-    Put(t[92], {0x03, 0x31, 0x04});
-    Put(t[93], {0x03, 0x31, 0x06});
-    Put(t[94], {0x03, 0x31, 0x0F});
+    Put(t[Row::SeedLevel5], {0x03, Sid::SecurityAccess, 0x05});
+    Put(t[Row::SeedLevel7], {0x03, Sid::SecurityAccess, 0x07});
+    Put(t[Row::KeyLevel5], {0x05, Sid::SecurityAccess, 0x06, 0x00, 0x00});
+    Put(t[Row::KeyLevel7], {0x05, Sid::SecurityAccess, 0x08, 0x00, 0x00});
+    Put(t[Row::Routine09], {0x03, Sid::StartRoutine, 0x09});
+    Put(t[Row::Routine04], {0x03, Sid::StartRoutine, 0x04});
+    Put(t[Row::Routine06], {0x03, Sid::StartRoutine, 0x06});
+    Put(t[Row::Routine0F], {0x03, Sid::StartRoutine, 0x0F});
     for (int i = 0; i < 79; ++i) {
         const LocalWrite& w = kLocalWrites[i];
-        RequestEntry& row = t[95 + i];
+        RequestEntry& row = t[Row::FirstWrite + i];
         if (w.param < 0) {
-            Put(row, {static_cast<uint8_t>(3 + w.dataCount), 0x3B, w.id});
+            Put(row, {static_cast<uint8_t>(3 + w.dataCount), Sid::WriteLocalData, w.id});
         } else {
-            Put(row, {static_cast<uint8_t>(4 + w.dataCount), 0x3B, w.id, static_cast<uint8_t>(w.param)});
+            Put(row, {static_cast<uint8_t>(4 + w.dataCount), Sid::WriteLocalData, w.id, static_cast<uint8_t>(w.param)});
         }
     }
-    // Row 174 stays empty: the flash tag replaces its body when it is sent.
-    Put(t[175], {0x03, 0x31, 0x10});
-    Put(t[176], {0x03, 0x31, 0x0D});
-    Put(t[177], {0x04, 0x14, 0x00, 0x00});
-    Put(t[178], {0x04, 0x21, 0x83, 0x00});
-    Put(t[179], {0x04, 0x21, 0x83, 0x01});
-    Put(t[180], {0x03, 0x21, 0xAC});
-    Put(t[181], {0x05, 0x31, 0x19, 0x00, 0x00});
-    // Rows 182..184 are reserved and stay empty.
+    // The memory write's row stays empty: the flash tag replaces its body when it is sent.
+    Put(t[Row::Routine10], {0x03, Sid::StartRoutine, 0x10});
+    Put(t[Row::Routine0D], {0x03, Sid::StartRoutine, 0x0D});
+    Put(t[Row::ClearDiagnostics], {0x04, Sid::ClearDiagnostics, 0x00, 0x00});
+    Put(t[Row::BaseChecksum], {0x04, Sid::ReadLocalData, LocalId::Checksum, 0x00});
+    Put(t[Row::UpperChecksum], {0x04, Sid::ReadLocalData, LocalId::Checksum, 0x01});
+    Put(t[Row::ModelCode], {0x03, Sid::ReadLocalData, LocalId::ModelCode});
+    Put(t[Row::Routine19], {0x05, Sid::StartRoutine, 0x19, 0x00, 0x00});
+    // The rows after it are reserved and stay empty.
     return t;
 }
 
 } // namespace
 
 const RequestRows RequestTable = BuildRequestTable();
+
+uint8_t ServiceOfRow(int row) {
+    if (row == Row::WriteMemory) return Sid::WriteMemory;
+    return row >= 0 && row < kRequestRowCount ? RequestTable[static_cast<std::size_t>(row)].body[1] : 0;
+}

@@ -9,12 +9,8 @@
 namespace {
 
 bool IsBlockReadRow(int32_t row) {
-    switch (row) {
-    case 32: case 41: case 51: case 56: case 57: case 71: case 72:
-        return true;
-    default:
-        return false;
-    }
+    const SnapshotRecord* record = RecordForReadRow(row);
+    return record != nullptr && record->blockCount != 0;
 }
 
 // Copies the saved data of a write row's record into the row; false when the block number
@@ -53,10 +49,11 @@ bool CFlashDlg::SendRequest(int32_t row) {
     uint8_t(&body)[256] = requestTable[static_cast<size_t>(row)].body;
 
     if (row == Row::WriteMemory) {
-        const int32_t stage = sessionStage;
-        if (stage == 1 || stage == 5) {
-            const FlashContainer& container = stage == 1 ? BaseContainer : UpperContainer;
-            const int32_t lastTag = stage == 1 ? lastBaseTag : lastUpperTag;
+        const Stage stage = sessionStage;
+        if (stage == Stage::BaseProgramming || stage == Stage::UpperProgramming) {
+            const bool base = stage == Stage::BaseProgramming;
+            const FlashContainer& container = base ? BaseContainer : UpperContainer;
+            const int32_t lastTag = base ? lastBaseTag : lastUpperTag;
             const int32_t tag = tagIndex;
             if (tag < 0 || tag > lastTag || tag >= kContainerSlots) return false;
             const FlashTag& flashTag = container[static_cast<size_t>(tag)];
@@ -76,7 +73,7 @@ bool CFlashDlg::SendRequest(int32_t row) {
 
     // Reserved rows, and the memory write before any tag was placed in it, hold no frame.
     if (body[0] < 2) return false;
-    lastSentService = body[1];
+    lastSentRow = row;
     FrameChecksum(body);
     return platform.port.Write(body, std::size_t{body[0]} + 1u);
 }

@@ -9,8 +9,10 @@
 // scripted host of the tests. Calls may come from the receive thread: an implementation makes
 // each one a synchronous call into its user-interface thread.
 enum class MessageIcon { None, Exclamation, Error, Information };
-enum class MessageButtons { Ok, YesNo };
+enum class MessageButtons { Ok, YesNo, YesNoDefaultYes };  // YesNo: No is the default answer
 enum class MessageResult { Ok, Yes, No };
+
+inline bool IsQuestion(MessageButtons buttons) { return buttons != MessageButtons::Ok; }
 
 class DialogHost {
 public:

@@ -9,9 +9,9 @@
 // in a row. The last upper tag (the end tag) is held back until the upper checksum matched.
 void CFlashDlg::OnWriteMemoryReply(const Response& response) {
     Withdraw(Row::WriteMemory);
-    const int32_t stage = sessionStage;
-    if (stage != 1 && stage != 5) return;
-    const bool base = stage == 1;
+    const Stage stage = sessionStage;
+    if (stage != Stage::BaseProgramming && stage != Stage::UpperProgramming) return;
+    const bool base = stage == Stage::BaseProgramming;
     const FlashContainer& container = base ? BaseContainer : UpperContainer;
     const int32_t lastTag = base ? lastBaseTag : lastUpperTag;
     const int32_t tag = tagIndex;

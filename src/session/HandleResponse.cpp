@@ -1,123 +1,115 @@
+#include <cstdio>
+#include <string>
+
 #include "app/CFlashDlg.h"
 #include "app/Texts.h"
 #include "link/RequestTable.h"
+#include "link/ServiceIds.h"
 #include "platform/DialogHost.h"
 #include "platform/SerialPort.h"
 #include "session/Response.h"
+#include "session/ValidateResponse.h"
 
-namespace {
-
-namespace Sid {
-constexpr uint8_t SessionStarted = 0x50;
-constexpr uint8_t EcuReset = 0x51;
-constexpr uint8_t DiagnosticsCleared = 0x54;
-constexpr uint8_t Identification = 0x5A;
-constexpr uint8_t SessionStopped = 0x60;
-constexpr uint8_t LocalData = 0x61;
-constexpr uint8_t SecurityAccess = 0x67;
-constexpr uint8_t RoutineStarted = 0x71;
-constexpr uint8_t LocalDataWritten = 0x7B;
-constexpr uint8_t MemoryWritten = 0x7D;
-constexpr uint8_t Negative = 0x7F;
-constexpr uint8_t InterfaceAnswer = 0xD0;
-} // namespace Sid
-
-// The shortest frame (bytes before the checksum) each known response needs for its layout.
-std::size_t ShortestFrame(uint8_t service) {
-    switch (service) {
-    case Sid::EcuReset:
-    case Sid::DiagnosticsCleared:
-    case Sid::SessionStopped:
-        return 2;
-    case Sid::SessionStarted:
-    case Sid::Identification:
-    case Sid::LocalData:
-    case Sid::SecurityAccess:
-    case Sid::RoutineStarted:
-    case Sid::LocalDataWritten:
-        return 3;
-    case Sid::Negative:
-        return 4;
-    case Sid::MemoryWritten:
-        return 5;
-    case Sid::InterfaceAnswer:
-        return 6;
-    default:
-        return 2;
-    }
-}
-
-} // namespace
-
-// Entered on the receive thread for every complete response with a correct checksum; the
-// response is in rxBuffer. Clearing awaitingResponse last lets the scheduler send again.
+// Entered on the receive thread for every whole frame; the frame is in rxBuffer. The gate judges
+// it first: only the answer to the request outstanding, whole for its layout, reaches a handler.
+// Clearing awaitingResponse last lets the scheduler send again.
 void CFlashDlg::HandleResponse() {
-    const Response response(rxBuffer.data(), rxBuffer[0]);
-    const uint8_t service = response.Service();
-    scheduler.handlingResponse = 1;
-    // Too short for its layout: handled like a garbled frame, the request goes out again.
-    if (response.Has(ShortestFrame(service))) HandleByService(response);
-    scheduler.handlingResponse = 0;
+    const std::span<const uint8_t> frame(rxBuffer.data(), rxCount);
+    OutstandingRequest outstanding = OutstandingFor(lastSentRow);
+    outstanding.awaited = scheduler.awaitingResponse != 0;
+    outstanding.memoryWriteAnswerDue = finalAnswerDue != 0;
+    const ResponseVerdict verdict = ValidateResponse(frame, outstanding);
+    if (verdict != ResponseVerdict::Accepted) NoteDroppedResponse(verdict, frame);
+
+    switch (verdict) {
+    case ResponseVerdict::Accepted: {
+        // Only the memory write's own answer ends the wait for its final answer.
+        if (AnsweredService(frame) == Sid::WriteMemory) finalAnswerDue = 0;
+        const Response response(rxBuffer.data(), rxBuffer[0]);
+        scheduler.handlingResponse = 1;
+        HandleByService(response);
+        scheduler.handlingResponse = 0;
+        break;
+    }
+    case ResponseVerdict::UnknownService:
+        // Not an answer of ours: whatever else is on the line goes with it.
+        platform.port.Purge();
+        break;
+    case ResponseVerdict::TooShortForLayout:
+        break;  // the request goes out again at once
+    default:
+        return;  // the request waits on for its answer, or for its time-out
+    }
     scheduler.awaitingResponse = 0;
     platform.host.RequestDispatch();
+}
+
+void CFlashDlg::NoteDroppedResponse(ResponseVerdict verdict, std::span<const uint8_t> frame) {
+    ++droppedResponses[static_cast<std::size_t>(verdict)];
+    if (!traceNote) return;
+    std::string note = std::string("frame dropped (") + VerdictName(verdict) + "):";
+    char hex[4];
+    for (uint8_t b : frame) {
+        std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned>(b));
+        note += hex;
+    }
+    traceNote(note);
 }
 
 void CFlashDlg::HandleByService(const Response& response) {
     const uint8_t service = response.Service();
 
     switch (service) {
-    case Sid::SessionStarted:
+    case Positive(Sid::StartSession):
         OnSessionStarted(response);
         break;
-    case Sid::EcuReset:
+    case Positive(Sid::EcuReset):
         OnEcuResetDone();
         break;
-    case Sid::DiagnosticsCleared:
+    case Positive(Sid::ClearDiagnostics):
         Withdraw(Row::ClearDiagnostics);
         RecordJournalProgress(JournalProgress::Finished);
         FinishWithStatus(Text::FinishedOk);
         break;
-    case Sid::Identification:
+    case Positive(Sid::ReadIdentification):
         OnSnapshotReadReply(response);
         break;
-    case Sid::SessionStopped:
+    case Positive(Sid::StopSession):
         OnStopSessionDone();
         break;
-    case Sid::LocalData:
+    case Positive(Sid::ReadLocalData):
         switch (response.Parameter()) {
-        case 0x83: OnChecksumReply(response); break;
-        case 0x60: OnDateReply(response); break;
-        case 0x61: OnTimeReply(response); break;
-        case 0x64: OnVersionReply(response); break;
-        case 0xAC: ApplyModelPolicy(response); break;
+        case LocalId::Checksum: OnChecksumReply(response); break;
+        case LocalId::SoftwareDate: OnDateReply(response); break;
+        case LocalId::SoftwareTime: OnTimeReply(response); break;
+        case LocalId::SoftwareVersion: OnVersionReply(response); break;
+        case LocalId::ModelCode: ApplyModelPolicy(response); break;
         default: OnSnapshotReadReply(response); break;
         }
         break;
-    case Sid::SecurityAccess:
+    case Positive(Sid::SecurityAccess):
         OnSecurityAccess(response);
         break;
-    case Sid::RoutineStarted:
+    case Positive(Sid::StartRoutine):
         OnRoutineStarted(response);
         break;
-    case Sid::LocalDataWritten:
-        if (response.Parameter() == 0x69)
+    case Positive(Sid::WriteLocalData):
+        if (response.Parameter() == LocalId::History)
             OnHistoryWriteReply();
         else
             OnWriteReply(response);
         StepBusyIndicator();
         break;
-    case Sid::MemoryWritten:
+    case Positive(Sid::WriteMemory):
         OnWriteMemoryReply(response);
         break;
-    case Sid::Negative:
+    case kNegativeAnswer:
         HandleNegativeResponse(response);
         break;
-    case Sid::InterfaceAnswer:
+    case kAdapterAnswer:
         OnInterfaceAnswer(response);
         break;
     default:
-        // Not an answer of ours: whatever else is on the line goes with it.
-        platform.port.Purge();
-        break;
+        break;  // the gate lets no other service through
     }
 }

@@ -6,17 +6,12 @@
 #include "ecu/SnapshotRecords.h"
 #include "link/RequestTable.h"
 #include "platform/DialogHost.h"
+#include "link/ServiceIds.h"
 #include "session/ReadSkipOrder.h"
 #include "session/Response.h"
 
 namespace {
 
-constexpr uint8_t kReadLocal = 0x21;
-constexpr uint8_t kStopSession = 0x20;
-constexpr uint8_t kWriteLocal = 0x3B;
-constexpr uint8_t kSecurityAccess = 0x27;
-constexpr int kRowB810 = 81;
-constexpr int kRowB820 = 82;
 
 bool IsBlockRecordRow(int row) {
     const SnapshotRecord* record = RecordForReadRow(row);
@@ -30,40 +25,23 @@ bool IsBlockRecordRow(int row) {
 void CFlashDlg::HandleNegativeResponse(const Response& response) {
     const uint8_t refused = response.Byte(2);
     const uint8_t code = response.Byte(3);
-    const auto restoreWriteRefused = [&] {
-        if (refused != kWriteLocal) return false;
-        for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row)
-            if (IsPending(row)) return true;
-        return false;
-    };
 
     switch (code) {
-    case 0x11:
-    case 0x12:
-        if (IsPending(Row::ModelCode)) {
-            // An ECU without the model code counts as an older unit, chosen by its version.
-            Withdraw(Row::ModelCode);
-            modelCode = 0;
-            MakePending(Row::SeedLevel5);
-        } else if (restoreWriteRefused()) {
-            // The record cannot be written back: left out like one out of range.
-            SkipRestoreWrite();
-            ScheduleNextRestoreWrite();
-        } else {
-            SkipUnsupportedRead();
-        }
+    case Nrc::ServiceNotSupported:
+    case Nrc::SubFunctionNotSupported:
+        PassOverUnsupported(refused);
         break;
-    case 0x21:
-    case 0x23:
+    case Nrc::BusyRepeatRequest:
+    case Nrc::RoutineNotComplete:
         StepBusyIndicator();
         break;
-    case 0x22:
-        if (refused == kStopSession && IsPending(Row::StopSession)) {
+    case Nrc::ConditionsNotCorrect:
+        if (refused == Sid::StopSession && IsPending(Row::StopSession)) {
             // No session left to stop: its answer was lost and this is the repeat. Done.
             OnStopSessionDone();
             break;
         }
-        if (refused == kSecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
+        if (refused == Sid::SecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
             // A key without a seed: the seed was used up (by a key whose answer was lost).
             // A new seed is asked for; an ECU already unlocked answers it with seed 0.
             const bool level5 = IsPending(Row::KeyLevel5);
@@ -77,23 +55,17 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         // With nothing else to send the run stops here, and a window that ends with the run ends.
         if (!AnyPending()) runEnded = 1;
         break;
-    case 0x31:
-        if (refused == kReadLocal) {
-            if (IsPending(kRowB810) || IsPending(kRowB820)) {
+    case Nrc::RequestOutOfRange:
+        if (refused == Sid::ReadLocalData) {
+            if (IsPending(Row::ReadLocalB810) || IsPending(Row::ReadLocalB820)) {
                 SkipUnsupportedRead();
             } else {
-                SetStatusText(Text::ManualReset);
-                resetByService = 0;
-                WithdrawRequestsOf(kReadLocal);  // the identification ends here: not asked again
-                SelectImageForEcu();
+                RefuseReadOutOfRange(response);
             }
         }
-        if (refused == kWriteLocal) {
-            SkipRestoreWrite();
-            ScheduleNextRestoreWrite();
-        }
+        if (refused == Sid::WriteLocalData) LeaveOutRefusedWrite();
         break;
-    case 0x35:
+    case Nrc::InvalidKey:
         if (IsPending(Row::KeyLevel5)) {
             Withdraw(Row::KeyLevel5);
             if (secondKeyTried == 0) {
@@ -107,26 +79,29 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             FinishWithStatus(Text::InvalidKey);
         }
         break;
-    case 0x37:
+    case Nrc::RequiredTimeDelayNotExpired:
         SetStatusText(Text::Waiting);
         StepBusyIndicator();
         break;
-    case 0x78:
-        // The ECU works on it (erasing); its final answer comes by itself.
-        finalAnswerDue = 1;
-        finalAnswerTicks = 0;
+    case Nrc::ResponsePending:
+        // The ECU works on it (erasing); its final answer comes by itself. Other requests stay
+        // pending: the ECU answers them busy until it is done.
+        if (refused == Sid::WriteMemory) {
+            finalAnswerTicks = 0;
+            finalAnswerDue = 1;
+        }
         Withdraw(Row::WriteMemory);
         SetStatusText(Text::Erasing);
         StepBusyIndicator();
         break;
-    case 0x80:
-        if (refused == kStopSession) {
+    case Nrc::NotInActiveSession:
+        if (refused == Sid::StopSession) {
             Withdraw(Row::StopSession);
             MakePending(Row::BaseChecksum);
-        } else if (refused == kReadLocal && IsPending(Row::BaseChecksum)) {
+        } else if (refused == Sid::ReadLocalData && IsPending(Row::BaseChecksum)) {
             Withdraw(Row::BaseChecksum);
             MakePending(Row::Routine10);
-        } else if (refused == kReadLocal && IsPending(Row::UpperChecksum)) {
+        } else if (refused == Sid::ReadLocalData && IsPending(Row::UpperChecksum)) {
             Withdraw(Row::UpperChecksum);
             MakePending(Row::WriteMemory);
         }
@@ -148,7 +123,9 @@ void CFlashDlg::CheckFinalAnswerOverdue() {
 }
 
 void CFlashDlg::SkipUnsupportedRead() {
-    for (size_t i = 0; i < ReadSkipOrder.size(); ++i) {
+    // The skip order walks the stage-0 read: later, a read in it is one the run needs (the
+    // version for the history), and its successors would overwrite the saved records.
+    for (size_t i = 0; sessionStage == Stage::Identification && i < ReadSkipOrder.size(); ++i) {
         const int row = ReadSkipOrder[i];
         if (!IsPending(row)) continue;
         Withdraw(row);
@@ -160,30 +137,91 @@ void CFlashDlg::SkipUnsupportedRead() {
     for (int row : WithdrawnWithoutSuccessor) {
         if (!IsPending(row)) continue;
         Withdraw(row);
+        GoOnWithout(row);
         return;
     }
     if (IsPending(Row::Routine09)) {
         Withdraw(Row::Routine09);
-        if (sessionStage == 0)
+        if (sessionStage == Stage::Identification)
             SelectImageForEcu();
         else
             MakePending(Row::SeedLevel7);
     }
 }
 
+// A request the ECU does not support is treated as done: the run goes on as after its answer (an
+// ECU that cannot reset itself is reset by the operator), so the run never stands still with
+// nothing pending.
+void CFlashDlg::GoOnWithout(int row) {
+    switch (row) {
+    case Row::Routine04: MakePending(Row::Routine06); break;
+    case Row::Routine06: MakePending(Row::ReadVersion); break;
+    case Row::Routine0F: ScheduleNextRestoreWrite(); break;
+    case Row::EcuReset:
+        resetByService = 0;
+        ResetEcu(resetByService);
+        break;
+    case Row::StopSession: OnStopSessionDone(); break;
+    default: break;
+    }
+}
+
+// Service or identifier not supported: an ECU without the model code counts as an older unit,
+// chosen by its version; a write the ECU will not take is left out; an optional read is skipped.
+void CFlashDlg::PassOverUnsupported(uint8_t refused) {
+    if (IsPending(Row::ModelCode)) {
+        Withdraw(Row::ModelCode);
+        modelCode = 0;
+        MakePending(Row::SeedLevel5);
+    } else if (refused == Sid::WriteLocalData && AnyWritePending()) {
+        LeaveOutRefusedWrite();
+    } else {
+        SkipUnsupportedRead();
+    }
+}
+
+bool CFlashDlg::AnyWritePending() const {
+    for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row)
+        if (IsPending(row)) return true;
+    return false;
+}
+
+// The history goes on as after its last block; a record of the restore is left out.
+void CFlashDlg::LeaveOutRefusedWrite() {
+    if (IsPending(Row::WriteHistory)) {
+        EndHistoryWrite();
+        return;
+    }
+    SkipRestoreWrite();
+    ScheduleNextRestoreWrite();
+}
+
+// A read out of range other than B8 10/20 ("Manual Reset"): the resets are the operator's from
+// now on, and the identification goes on as past an unsupported read, so only the refused record
+// is missing afterwards. Outside the identification the run cannot do without what it asked for.
+void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
+    bool identifying = IsPending(Row::ModelCode);
+    for (int row : ReadSkipOrder) identifying = identifying || IsPending(row);
+    identifying = identifying && sessionStage == Stage::Identification;
+    if (!identifying) {
+        TakeUnexpectedResponsePath(response);
+        return;
+    }
+    SetStatusText(Text::ManualReset);
+    resetByService = 0;
+    PassOverUnsupported(Sid::ReadLocalData);
+}
+
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
     DialogHost& host = platform.host;
     host.ShowMessageBox(Text::UnexpectedNegativeResponse, "", MessageIcon::None, MessageButtons::Ok);
-    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), sessionStage).data());
+    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), StageNumber(sessionStage)).data());
     host.ShowMessageBox(Text::MayNotBeUpgraded, "", MessageIcon::None, MessageButtons::Ok);
     FinishWithStatus(Text::CanNowExit);
     WithdrawRequestsOf(response.Byte(2));  // the run ends here: the refused request is not sent again
 }
 
 void CFlashDlg::WithdrawRequestsOf(uint8_t service) {
-    constexpr uint8_t kWriteMemory = 0x3D;  // its row holds a frame only once a tag was sent
-    for (int row = 0; row < kRequestRowCount; ++row) {
-        const uint8_t rowService = row == Row::WriteMemory ? kWriteMemory : requestTable[static_cast<size_t>(row)].body[1];
-        if (IsPending(row) && rowService == service) Withdraw(row);
-    }
+    for (int row = 0; row < kRequestRowCount; ++row)
+        if (IsPending(row) && ServiceOfRow(row) == service) Withdraw(row);
 }

@@ -23,8 +23,7 @@ void CFlashDlg::ResetEcu(int32_t byService) {
     // The window closed while the box was open: the link is stopping, nothing starts again.
     if (stopCommThread != 0) return;
     ResetSession();
-    const int32_t stage = sessionStage;
-    SetSessionStage(stage <= 1 ? 2 : stage < 6 ? stage + 1 : 6);
+    SetSessionStage(StageAfterReset(sessionStage), "the operator reset the ECU");
 }
 
 void CFlashDlg::OnEcuResetDone() {
@@ -40,10 +39,10 @@ void CFlashDlg::OnInterfaceAnswer(const Response& response) {
     // After a reset the adapter's answer moves the run on to its next stage, which starts, as
     // after the operator's reset, with the identification. (Out of stages 2 to 4 a reset by
     // service comes only on refusals; the model code request keeps such a run from stalling.)
-    const int32_t stage = sessionStage;
-    if (stage >= 1 && stage <= 5) {
+    const Stage stage = sessionStage;
+    if (stage != Stage::Identification && stage != Stage::Completion) {
         MakePending(Row::ModelCode);
-        SetSessionStage(stage + 1);
+        SetSessionStage(StageAfterReset(stage), "the adapter answered after the reset");
     }
 }
 

@@ -15,7 +15,7 @@ void CFlashDlg::OnRoutineStarted(const Response& response) {
     case 0x09:
         Withdraw(Row::Routine09);
         resetByService = 1;
-        if (sessionStage == 0)
+        if (sessionStage == Stage::Identification)
             SelectImageForEcu();  // identification complete: the run waits for the operator
         else
             MakePending(Row::SeedLevel7);

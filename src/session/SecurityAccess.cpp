@@ -9,7 +9,6 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
     };
     switch (response.Parameter()) {
     case 0x05:
-        if (!response.Has(5)) return;  // a seed answer without its seed asks again
         Withdraw(Row::SeedLevel5);
         takeSeed();
         securityKey = ComputeSecurityKey(secondKeyTried == 1 ? KeyVariant::Level5Second : KeyVariant::Level5First,
@@ -21,15 +20,17 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
         MakePending(Row::StartSession84);
         break;
     case 0x07:
-        if (!response.Has(5)) return;
         Withdraw(Row::SeedLevel7);
         takeSeed();
         securityKey = ComputeSecurityKey(KeyVariant::Level7, securitySeed);
-        MakePending(securityKey != 0 ? Row::KeyLevel7 : Row::StartSession85);
+        if (securityKey != 0)
+            MakePending(Row::KeyLevel7);
+        else
+            AskForProgrammingSession();
         break;
     case 0x08:
         Withdraw(Row::KeyLevel7);
-        MakePending(Row::StartSession85);
+        AskForProgrammingSession();
         break;
     default:
         break;

@@ -25,25 +25,25 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
     case kDiagnosticSession:
         Withdraw(Row::StartSession84);
         switch (sessionStage) {
-        case 0:
+        case Stage::Identification:
             if (!ChangeLineSpeed()) break;
             snapshotReading = 1;
-            MakePending(Row::FirstIdentification);
+            MakePending(Row::ReadIdent40);
             break;
-        case 2:
+        case Stage::BaseVerification:
             if (ChangeLineSpeed()) MakePending(Row::BaseChecksum);
             break;
-        case 3:
+        case Stage::Restore:
             // Reached only after a reset out of the base check: the restore work follows.
             MakePending(Row::Routine0D);
             break;
-        case 4:
+        case Stage::RestoreAfterReset:
             ScheduleNextRestoreWrite();
             break;
-        case 5:
+        case Stage::UpperProgramming:
             if (ChangeLineSpeed()) MakePending(Row::Routine09);
             break;
-        case 6:
+        case Stage::Completion:
             MakePending(Row::ReadVersion);
             break;
         default:
@@ -52,7 +52,6 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
         break;
     case kProgrammingSession:
         Withdraw(Row::StartSession85);
-        if (sessionStage == 1) RecordJournalProgress(JournalProgress::ProgrammingStarted);
         tagIndex = 0;
         MakePending(Row::WriteMemory);
         break;
@@ -63,6 +62,8 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
 
 void CFlashDlg::OnStopSessionDone() {
     Withdraw(Row::StopSession);
-    if (sessionStage == 1) ResetEcu(resetByService);
-    else if (sessionStage == 6) MakePending(Row::ClearDiagnostics);
+    if (sessionStage == Stage::BaseProgramming)
+        ResetEcu(resetByService);
+    else if (sessionStage == Stage::Completion)
+        MakePending(Row::ClearDiagnostics);
 }

@@ -5,6 +5,11 @@
 #include "UpdateRun.h"
 #include "VirtualUpdateBench.h"
 #include "app/Texts.h"
+#include "session/ValidateResponse.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -40,5 +45,37 @@ INSTANTIATE_TEST_SUITE_P(, LineNoise,
                                  name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              return name;
                          });
+
+// Support reads in the trace why each frame was dropped: every verdict the gate gave shows with
+// its name and the frame's bytes, and the counts agree. (Noise that never forms a whole frame,
+// such as two answers in one chunk, is cleared by the time-out before any gate sees it.)
+TEST(LineNoiseTrace, NamesTheVerdictOfEveryDroppedFrame) {
+    sim::SimOptions ecu = EcuOfModel(0, 0);
+    const struct {
+        const char* fault;
+        ResponseVerdict verdict;
+    } faults[] = {
+        {"corrupt@1A40", ResponseVerdict::WrongSum},
+        {"nrc=12@2112,service=31", ResponseVerdict::NotTheAnswer},
+        {"unknown-sid=A5@1A41", ResponseVerdict::UnknownService},
+    };
+    for (const auto& f : faults) AddFault(ecu, f.fault);
+    VirtualUpdateBench run(ecu);
+    std::vector<std::string> notes;
+    run.dlg().traceNote = [&notes](std::string_view note) { notes.emplace_back(note); };
+    run.Start();
+    ASSERT_TRUE(run.RunToEnd()) << Listed(run.StatusTexts());
+    EXPECT_EQ(run.host().StatusText(), Text::FinishedOk);
+    for (const auto& f : faults) {
+        const std::string named = std::string("frame dropped (") + VerdictName(f.verdict) + "):";
+        const auto count = std::count_if(notes.begin(), notes.end(),
+                                         [&](const std::string& note) { return note.rfind(named, 0) == 0; });
+        EXPECT_GE(count, 1) << f.fault;
+        EXPECT_EQ(uint32_t(count), run.dlg().droppedResponses[static_cast<size_t>(f.verdict)]) << f.fault;
+    }
+    EXPECT_EQ(run.dlg().droppedResponses[static_cast<size_t>(ResponseVerdict::Accepted)], 0u);
+    // And how the run moved, stage by stage.
+    EXPECT_NE(std::find(notes.begin(), notes.end(), "stage 2 -> 3 (restore: the base checksum matched)"), notes.end());
+}
 
 } // namespace

@@ -13,6 +13,8 @@ sim::SimOptions EcuOfModel(uint8_t modelCode, uint8_t variant) {
     return options;
 }
 
+void SetStartVin(sim::SimOptions& options, const std::string& vin) { options.vin = vin; }
+
 void AddFault(sim::SimOptions& options, const std::string& rule) {
     sim::FaultRule parsed;
     std::string error;

@@ -7,6 +7,8 @@
 
 // Small helpers the whole-update tests share.
 sim::SimOptions EcuOfModel(uint8_t modelCode, uint8_t variant);
+// The ECU's VIN before any run; empty: an ECU never given one.
+void SetStartVin(sim::SimOptions& options, const std::string& vin);
 // Adds a fault in the simulator's rule grammar ("wrong-crc@218300,count=2"); fails the test on a bad rule.
 void AddFault(sim::SimOptions& options, const std::string& rule);
 // The texts one after the other, for a failure message.

@@ -14,6 +14,8 @@ VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t
     for (int32_t port = 1; port <= highest; ++port) bench.ports.ports.push_back(port);
     bench.clock.OnSleep([this](uint64_t untilMs) { FireTimersUntil(untilMs); });
     bench.host.OnDispatchRequest([this] { dispatchRequested_ = true; });
+    // A day the history can hold; a test sets its own where the date matters to it.
+    bench.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9, 0, 0));
     bench.host.OnMessageBox([this](const ScriptedDialogHost::MessageBoxCall& box) {
         if (box.text == Text::ResetEcuFirst) simulator.PowerCycle(bench.clock.NowMs() * 1000);
     });
@@ -85,6 +87,12 @@ void VirtualUpdateBench::FireTimersUntil(uint64_t untilMs) {
         bench.clock.AdvanceTo(timer->dueMs);
         bench.FireTimer(timer->id);
     }
+}
+
+std::tm VirtualUpdateBench::LocalTime() {
+    std::tm now{};
+    bench.clock.LocalTime(now);
+    return now;
 }
 
 std::vector<SimulatedLine::WireFrame> VirtualUpdateBench::FramesStartingWith(const std::vector<uint8_t>& payload) const {

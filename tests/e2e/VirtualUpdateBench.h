@@ -42,6 +42,8 @@ public:
     uint64_t AnswerLineUs() const { return answerLineUs_; }
 
     std::vector<std::string> StatusTexts() const { return bench.host.StatusHistory(); }
+    // The program's local time now (the date a history entry takes).
+    std::tm LocalTime();
     // The frames the program wrote whose payload starts with these bytes.
     std::vector<SimulatedLine::WireFrame> FramesStartingWith(const std::vector<uint8_t>& payload) const;
 

@@ -12,6 +12,7 @@
 
 #include "PseudoTerminal.h"
 #include "TestBench.h"
+#include "link/RequestTable.h"
 #include "platform/posix/PosixSerialPort.h"
 
 namespace {
@@ -37,7 +38,7 @@ struct PtyLink {
         dlg.StartCommThread();
         dlg.dongleVersion = -1;
         // As if the adapter's version request had just gone out.
-        dlg.lastSentService = 0x90;
+        dlg.lastSentRow = Row::InterfaceVersion;
         dlg.scheduler.awaitingResponse = 1;
     }
 

@@ -62,7 +62,7 @@ MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::str
             boxes_.push_back(call);
             Record("message " + call.text);
             handler = boxHandler_;
-            if (buttons == MessageButtons::YesNo) answer = yesNoAnswer_;
+            if (IsQuestion(buttons)) answer = yesNoAnswer_;
         }
         if (handler) handler(call);
     });

@@ -48,9 +48,14 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
                                   "Write back the ECU data saved in this journal (of an interrupted run)")
                        ->check(CLI::ExistingFile)
                        ->type_name("FILE");
+    auto* noResume = app.add_flag("--no-resume", options.noResume,
+                                  "This ECU is not the one an interrupted update left: program it with the data "
+                                  "read from it now, whatever journals there are")
+                         ->excludes(resume);
     app.add_flag("--no-journal", options.noJournal,
                  "Program without saving the ECU's data first (an interruption can then lose it)")
-        ->excludes(resume);
+        ->excludes(resume)
+        ->excludes(noResume);
     app.add_flag("--list-journals", options.listJournals,
                  "Print the saved journals (ECU, time of the run, how far it got) and exit");
     app.add_option("--port", options.ports,

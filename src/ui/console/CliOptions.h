@@ -11,6 +11,7 @@ struct CliOptions {
     bool listPorts = false;
     std::optional<std::string> traceFile;
     std::optional<std::string> resumeFile;  // a journal whose saved data the run writes back
+    bool noResume = false;                  // no journal is used: the ECU is not an interrupted one
     bool noJournal = false;                 // the run keeps no journal
     bool listJournals = false;
     std::vector<std::string> ports;        // only these are tried, in this order

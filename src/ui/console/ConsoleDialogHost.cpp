@@ -147,7 +147,7 @@ MessageResult ConsoleDialogHost::ShowMessageBox(std::string_view text, std::stri
     MessageResult result = MessageResult::Ok;
     loop_.RunOnUiThread([&] {
         const std::string title(caption.empty() ? std::string_view(Text::ApplicationName) : caption);
-        if (buttons == MessageButtons::YesNo) {
+        if (IsQuestion(buttons)) {
             // A question is never answered Yes for the operator: --yes answers it No.
             result = MessageResult::No;
             if (answers_.yes) {
@@ -155,8 +155,9 @@ MessageResult ConsoleDialogHost::ShowMessageBox(std::string_view text, std::stri
                 return;
             }
             output_.PrintLine(title + ": " + std::string(text));
-            const std::optional<std::string> answer = Ask("[y/N]");
-            if (answer && IsYes(*answer)) result = MessageResult::Yes;
+            const bool yesByDefault = buttons == MessageButtons::YesNoDefaultYes;
+            const std::optional<std::string> answer = Ask(yesByDefault ? "[Y/n]" : "[y/N]");
+            if (answer && (IsYes(*answer) || (yesByDefault && answer->empty()))) result = MessageResult::Yes;
             return;
         }
         if (answers_.yes) {

@@ -82,6 +82,13 @@ void TracingSerialPort::Close() {
     FlushPartialFrame();
 }
 
+void TracingSerialPort::Note(std::string_view text) {
+    std::lock_guard lock(mutex_);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
+    trace_ << TraceLine(static_cast<uint64_t>(elapsed.count()), baud_, "--", nullptr, 0) << ' ' << text << '\n'
+           << std::flush;
+}
+
 void TracingSerialPort::Log(const char* direction, const uint8_t* data, size_t count) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
     trace_ << TraceLine(static_cast<uint64_t>(elapsed.count()), baud_, direction, data, count) << '\n' << std::flush;

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/SerialPort.h"
@@ -30,6 +31,10 @@ public:
     void Interrupt() override { port_.Interrupt(); }
     void Close() override;
     bool LineLost() const override { return port_.LineLost(); }
+
+    // A line of the program's own between the frames: why a frame was dropped, a stage change.
+    // Any thread.
+    void Note(std::string_view text);
 
 private:
     void Log(const char* direction, const uint8_t* data, size_t count);

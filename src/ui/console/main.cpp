@@ -97,7 +97,9 @@ int main(int argc, char** argv) {
     // The dialog's buffers (megabytes) are far too large for a thread's stack (1 MB on Windows).
     const auto dlg = std::make_unique<CFlashDlg>(
         PlatformServices{host, platform->SystemClock(), port, platform->Ports(), platform->System()});
-    dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or("")};
+    dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or(""),
+                            options.noResume};
+    if (traced) dlg->traceNote = [&traced](std::string_view note) { traced->Note(note); };
     TerminationSignalWatcher signals(StopSignalHandler(*dlg, host, loop, output));
 
     const std::optional<int> timeout = ConnectTimeoutOf(options);

@@ -32,8 +32,8 @@ bool CFlashApp::InitInstance() {
     FolderStorage storage(FolderStorage::DefaultFolder());
     Journal journal(storage);
     DesktopDialog dialog(clock, port, ports, user);
-    // Without a state folder the runs keep no journal; the run itself says so before it erases.
-    if (!storage.Folder().empty()) dialog.Dialog().journalSettings.journal = &journal;
+    // Where no state folder can be named the run says so before it erases, and asks.
+    dialog.Dialog().journalSettings.journal = &journal;
     dialog.Window().SetInterruptedRunKnown(AnyRunInterruptedWhileProgramming(journal));
     dialog.RunModal();
     return false;

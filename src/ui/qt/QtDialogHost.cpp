@@ -83,10 +83,12 @@ MessageResult QtDialogHost::ShowMessageBox(std::string_view text, std::string_vi
     MessageResult result = MessageResult::Ok;
     OnUiThread([&] {
         const QString title = caption.empty() ? QString::fromLatin1(Text::ApplicationName) : FromCore(caption);
-        const bool question = buttons == MessageButtons::YesNo;
+        const bool question = IsQuestion(buttons);
         QMessageBox box(ToQtIcon(icon), title, FromCore(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                         window_);
-        if (question) box.setDefaultButton(QMessageBox::No);  // Enter alone never answers Yes
+        // Enter alone answers Yes only where Yes is the usual answer.
+        if (question)
+            box.setDefaultButton(buttons == MessageButtons::YesNoDefaultYes ? QMessageBox::Yes : QMessageBox::No);
         const int answer = box.exec();
         // A question closed without an answer (Escape) is answered No.
         if (question) result = answer == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;

@@ -37,8 +37,8 @@ bool CFlashApp::InitInstance() {
     static Journal journal(storage);
     // Static: the dialog's buffers are far too large for the stack.
     static CFlashDlg dlg({host, clock, port, ports, system});
-    // Without a state folder the runs keep no journal; the run itself says so before it erases.
-    if (!storage.Folder().empty()) dlg.journalSettings.journal = &journal;
+    // Where no state folder can be named the run says so before it erases, and asks.
+    dlg.journalSettings.journal = &journal;
     MainDialogWindow window(dlg, host, port, instance_);
     window.SetInterruptedRunKnown(AnyRunInterruptedWhileProgramming(journal));
     window.RunModal();

@@ -99,13 +99,13 @@ void Win32DialogHost::AddSystemMenuEntry(int commandId, std::string_view) {
 
 MessageResult Win32DialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                                               MessageButtons buttons) {
-    const bool yesNo = buttons == MessageButtons::YesNo;
+    const bool yesNo = IsQuestion(buttons);
+    const UINT defaultButton = buttons == MessageButtons::YesNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
     int answer = IDOK;
     OnUiThread([&] {
         const std::string title(caption.empty() ? std::string_view(Text::ApplicationName) : caption);
-        // Enter alone never answers Yes.
         answer = MessageBoxA(dialog_, std::string(text).c_str(), title.c_str(),
-                             (yesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) | IconStyle(icon));
+                             (yesNo ? MB_YESNO | defaultButton : MB_OK) | IconStyle(icon));
     });
     if (!yesNo) return MessageResult::Ok;
     return answer == IDYES ? MessageResult::Yes : MessageResult::No;

@@ -46,7 +46,7 @@ TEST_F(DialogTest, InitialisationSetsUpTheWindowAndStartsTheHunt) {
     EXPECT_EQ(dlg.portCount, 2);
     EXPECT_EQ(dlg.PortList[0], 3);
     EXPECT_EQ(dlg.PortList[1], 5);
-    EXPECT_EQ(dlg.sessionStage, 0);
+    EXPECT_EQ(dlg.sessionStage, Stage::Identification);
     EXPECT_EQ(std::memcmp(&dlg.requestTable, &RequestTable, sizeof RequestTable), 0);
     EXPECT_TRUE(std::all_of(dlg.savedMarks.begin(), dlg.savedMarks.end(), [](int32_t m) { return m == 0; }));
     EXPECT_EQ(host.ActiveTimers(), (std::map<int, uint32_t>{{1100, 50}, {1101, 250}}));
@@ -86,7 +86,7 @@ TEST_F(DialogTest, ResetSessionClearsTheRunAndRestartsBothTimers) {
     dlg.scheduler.responseTimeoutTicks = 12;
     for (auto& f : dlg.scheduler.pendingFlags) f = 1;
     // What the reset must leave alone.
-    dlg.sessionStage = 3;
+    dlg.sessionStage = Stage::Restore;
     dlg.resetByService = 1;
     dlg.imageIndex = 4;
     dlg.lastBaseTag = 600;
@@ -105,7 +105,7 @@ TEST_F(DialogTest, ResetSessionClearsTheRunAndRestartsBothTimers) {
         EXPECT_EQ(v, 0);
     EXPECT_FALSE(AnyPending());
 
-    EXPECT_EQ(dlg.sessionStage, 3);
+    EXPECT_EQ(dlg.sessionStage, Stage::Restore);
     EXPECT_EQ(dlg.resetByService, 1);
     EXPECT_EQ(dlg.imageIndex, 4);
     EXPECT_EQ(dlg.lastBaseTag, 600);
@@ -126,12 +126,12 @@ TEST_F(DialogTest, ResetSessionClearsTheRunAndRestartsBothTimers) {
 TEST_F(DialogTest, ProceedAfterTheStartOnlyEmptiesTheStatusLine) {
     dlg.OnInitDialog();
     for (int32_t stage : {1, 3, 6}) {
-        dlg.sessionStage = stage;
+        dlg.sessionStage = Stage(stage);
         host.SetItemText(ControlId::StatusLine, "Writing (Base) - 50%");
         dlg.OnProceed();
         EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
         EXPECT_EQ(host.StatusText(), "");
-        EXPECT_EQ(dlg.sessionStage, stage);
+        EXPECT_EQ(dlg.sessionStage, Stage(stage));
         EXPECT_FALSE(AnyPending());
     }
 }
@@ -141,7 +141,7 @@ TEST_F(DialogTest, ProceedWithoutAChosenImageOnlyDisablesTheButton) {
     dlg.SRecordText[10] = 'S';
     dlg.OnProceed();
     EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
-    EXPECT_EQ(dlg.sessionStage, 0);
+    EXPECT_EQ(dlg.sessionStage, Stage::Identification);
     EXPECT_EQ(dlg.SRecordText[10], 0) << "the text buffer is cleared before every load";
     EXPECT_TRUE(host.StatusHistory().empty());
     EXPECT_TRUE(host.MessageBoxes().empty());
@@ -153,7 +153,7 @@ TEST_F(DialogTest, ProceedLoadsTheChosenImageAndStartsProgramming) {
     dlg.imageIndex = 4;
     dlg.ShowEcuFields(true);
     dlg.OnProceed();
-    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseProgramming);
     EXPECT_GE(dlg.lastUpperTag, 0);
     EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
     for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2})
@@ -172,7 +172,7 @@ TEST_F(DialogTest, ProceedWithAnImageTheReaderRefusesStaysAtTheStart) {
     };
     dlg.imageIndex = 1;
     dlg.OnProceed();
-    EXPECT_EQ(dlg.sessionStage, 0);
+    EXPECT_EQ(dlg.sessionStage, Stage::Identification);
     EXPECT_EQ(host.StatusText(), "Error - Incorrect Number of S-Records !");
     EXPECT_FALSE(host.IsVisible(ControlId::BusyIndicator));
     EXPECT_FALSE(host.IsEnabled(ControlId::Proceed));
@@ -207,7 +207,7 @@ TEST_F(DialogTest, TheAboutBoxOpensFromItsSystemMenuEntryOnly) {
 TEST_F(DialogTest, TheSchedulerTimerDrivesTheScheduler) {
     dlg.OnInitDialog();
     bench.port.Open(1);
-    dlg.scheduler.pendingFlags[0] = 1;
+    dlg.scheduler.pendingFlags[Row::InterfaceVersion] = 1;
     bench.RunFor(50);
     ASSERT_EQ(bench.port.Writes().size(), 1u);
     EXPECT_EQ(bench.port.Writes()[0], (Bytes{0x02, 0x90, 0x92}));

@@ -42,14 +42,16 @@ protected:
 
 TEST_F(OperatorStopsTest, TheEcuIsBeingChangedFromProceedToTheFinalText) {
     struct Case {
-        int32_t stage;
+        Stage stage;
         int32_t ended;
         bool changing;
     };
-    for (const Case& c : {Case{0, 0, false}, Case{0, 1, false}, Case{1, 0, true}, Case{6, 0, true}, Case{6, 1, false}}) {
+    using enum Stage;
+    for (const Case& c : {Case{Identification, 0, false}, Case{Identification, 1, false}, Case{BaseProgramming, 0, true},
+                          Case{Completion, 0, true}, Case{Completion, 1, false}}) {
         dlg.sessionStage = c.stage;
         dlg.runEnded = c.ended;
-        EXPECT_EQ(dlg.EcuBeingChanged(), c.changing) << c.stage << " " << c.ended;
+        EXPECT_EQ(dlg.EcuBeingChanged(), c.changing) << StageName(c.stage) << " " << c.ended;
     }
 }
 
@@ -58,7 +60,7 @@ TEST_F(OperatorStopsTest, ClosingWhileTheEcuIsBeingChangedAsksFirstAndNoKeepsThe
     EXPECT_TRUE(dlg.ConfirmClose()) << "before Proceed: closes at once";
     EXPECT_TRUE(host.MessageBoxes().empty());
 
-    dlg.sessionStage = 2;
+    dlg.sessionStage = Stage::BaseVerification;
     host.ScriptYesNoAnswer(MessageResult::No);
     EXPECT_FALSE(dlg.ConfirmClose());
     ASSERT_EQ(host.MessageBoxes().size(), 1u);
@@ -88,14 +90,14 @@ TEST_F(OperatorStopsTest, ClosingWhileTheEcuIsBeingChangedAsksFirstAndNoKeepsThe
 TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
     struct Case {
         const char* name;
-        int32_t stage;
+        Stage stage;
         LineLoss loss;
         const char* reason;
         bool recovery;
     };
     const Case cases[] = {
-        {"reading the ECU", 0, LineLoss::Silent, "The run has ended: no answer from the adapter for 30 s.", false},
-        {"programming", 1, LineLoss::DeviceGone, "The run has ended: the line to the adapter was lost.", true},
+        {"reading the ECU", Stage::Identification, LineLoss::Silent, "The run has ended: no answer from the adapter for 30 s.", false},
+        {"programming", Stage::BaseProgramming, LineLoss::DeviceGone, "The run has ended: the line to the adapter was lost.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

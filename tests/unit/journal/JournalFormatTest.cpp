@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "JournalSamples.h"
@@ -28,7 +30,13 @@ TEST(JournalFormat, Crc32CheckValue) {
 }
 
 TEST(JournalFormat, EveryFieldSurvivesTheRoundTrip) {
+  for (bool readAtStart : {false, true}) {
     const auto entry = SampleEntry();
+    if (readAtStart) {
+        entry->hasRecordsReadAtStart = true;
+        std::memset(&entry->recordsReadAtStart, 0x5A, sizeof entry->recordsReadAtStart);
+        entry->marksReadAtStart[7] = 1;
+    }
     const std::vector<uint8_t> bytes = EncodeJournal(*entry);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + kMagicSize), "FLASH UPDATER JOURNAL\n");
 
@@ -45,9 +53,41 @@ TEST(JournalFormat, EveryFieldSurvivesTheRoundTrip) {
     EXPECT_EQ(b.softwareTime, a.softwareTime);
     EXPECT_EQ(b.softwareVersion, a.softwareVersion);
     EXPECT_EQ(b.imageIndex, a.imageIndex);
-    EXPECT_EQ(std::memcmp(&b.startedAt, &a.startedAt, sizeof a.startedAt), 0);
+    EXPECT_TRUE(b.startedAt == a.startedAt);
     EXPECT_EQ(std::memcmp(&out->snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
     EXPECT_EQ(out->savedMarks, entry->savedMarks);
+    EXPECT_EQ(out->hasRecordsReadAtStart, readAtStart);
+    if (readAtStart) {
+        EXPECT_EQ(std::memcmp(&out->recordsReadAtStart, &entry->recordsReadAtStart, sizeof entry->snapshot), 0);
+        EXPECT_EQ(out->marksReadAtStart, entry->marksReadAtStart);
+    }
+  }
+}
+
+// Written by the previous version: no layout id, its time local, nothing after the marks.
+TEST(JournalFormat, AJournalOfTheFirstFormatIsReadWithItsTimeTakenAsLocal) {
+    std::vector<uint8_t> bytes = EncodeJournal(*SampleEntry());
+    const std::size_t layoutAt = bytes.size() - 4 - 1 - kSavedMarkCount - 2 - sizeof(EcuDataSnapshot) - 4 - 4;
+    bytes.erase(bytes.end() - 5);                                  // the records-read-at-start flag
+    bytes.erase(bytes.begin() + static_cast<long>(layoutAt), bytes.begin() + static_cast<long>(layoutAt) + 4);
+    bytes[kMagicSize] = 1;
+    Reseal(bytes);
+
+    const char* zone = std::getenv("TZ");
+    const std::string saved = zone ? zone : "";
+    setenv("TZ", "CET-2", 1);  // two hours east of UTC, no daylight saving
+    tzset();
+    auto out = std::make_unique<JournalEntry>();
+    const JournalDecodeResult result = DecodeJournal(bytes, *out);
+    if (zone) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+    tzset();
+
+    ASSERT_EQ(result, JournalDecodeResult::Ok);
+    const JournalTime& t = out->header.startedAt;  // 13:06:03 local
+    EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
+              std::vector<int>({2026, 12, 10, 11, 6, 3}));
+    EXPECT_EQ(std::memcmp(&out->snapshot, &SampleEntry()->snapshot, sizeof out->snapshot), 0);
+    EXPECT_FALSE(out->hasRecordsReadAtStart);
 }
 
 TEST(JournalFormat, OverlongTextsAreCut) {
@@ -84,16 +124,20 @@ TEST(JournalFormat, HeaderTellsForeignFilesAndOtherFormats) {
     EXPECT_EQ(Decode({}), JournalDecodeResult::NotAJournal);
 
     std::vector<uint8_t> newer = good;
-    newer[kMagicSize] = 2;
+    newer[kMagicSize] = 3;
     Reseal(newer);
-    EXPECT_EQ(Decode(newer), JournalDecodeResult::UnknownFormat);
+    EXPECT_EQ(Decode(newer), JournalDecodeResult::NewerFormat);
+    std::vector<uint8_t> none = good;
+    none[kMagicSize] = 0;
+    Reseal(none);
+    EXPECT_EQ(Decode(none), JournalDecodeResult::UnknownFormat);
 }
 
 // Sealed with a correct checksum, yet not what this program writes.
 TEST(JournalFormat, InvalidContentUnderAValidChecksumIsRefused) {
     const std::vector<uint8_t> good = EncodeJournal(*SampleEntry());
     const std::size_t dateLengthAt = kProgressAt + 1 + 17 + 4 + 12;
-    const std::size_t marksAt = good.size() - 4 - kSavedMarkCount;
+    const std::size_t marksAt = good.size() - 4 - 1 - kSavedMarkCount;
     const struct {
         const char* what;
         std::size_t at;
@@ -104,6 +148,8 @@ TEST(JournalFormat, InvalidContentUnderAValidChecksumIsRefused) {
         {"snapshot of another size", marksAt - 2 - sizeof(EcuDataSnapshot) - 4, 0x01},
         {"other mark count", marksAt - 2, 0x4F},
         {"mark neither 0 nor 1", marksAt + 3, 2},
+        {"another snapshot layout", marksAt - 2 - sizeof(EcuDataSnapshot) - 4 - 4, 0x00},
+        {"records read at the start neither there nor not", good.size() - 5, 2},
     };
     for (const auto& edit : edits) {
         std::vector<uint8_t> bytes = good;

@@ -22,6 +22,11 @@ std::array<uint8_t, 17> Vin(std::string_view text) {
     return vin;
 }
 
+std::string EncodeJournalText() {
+    const std::vector<uint8_t> bytes = EncodeJournal(*SampleEntry());
+    return {bytes.begin(), bytes.end()};
+}
+
 class JournalTest : public ::testing::Test {
 protected:
     TemporaryFolder root;
@@ -56,7 +61,7 @@ TEST_F(JournalTest, RunIsSavedAndMarkedAsItGetsOn) {
     auto entry = SampleEntry();
     entry->header.progress = JournalProgress::Finished;  // whatever the caller left there
     ASSERT_TRUE(journal.Begin(*entry, reason)) << reason;
-    EXPECT_EQ(journal.CurrentPath(), folder + "/20261210-130603-WVWZZZ1KZAW000123.journal");
+    EXPECT_EQ(journal.CurrentPath(), folder + "/20261210-130603Z-WVWZZZ1KZAW000123.journal");
     EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::Saved);
     EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_all);
@@ -89,41 +94,43 @@ TEST_F(JournalTest, RunsInTheSameSecondGetFilesOfTheirOwn) {
     EXPECT_NE(first, second);
     EXPECT_EQ(ProgressOf(first), JournalProgress::Finished);
     EXPECT_EQ(Leave("\xff\xff", {2026, 12, 10, 13, 6, 4}, JournalProgress::Saved),
-              folder + "/20261210-130604-unknown-vin.journal");
+              folder + "/20261210-130604Z-unknown-vin.journal");
 }
 
-TEST_F(JournalTest, FindsTheNewestRunThatMayHaveLostData) {
+// Only a run whose programming started can have left an ECU without its records.
+TEST_F(JournalTest, FindsTheRunsThatMayHaveLostDataNewestFirst) {
     const std::string vin = "WVWZZZ1KZAW000123";
-    Leave(vin, {2026, 12, 1, 9, 0, 0}, JournalProgress::ProgrammingStarted);
-    const std::string newest = Leave(vin, {2026, 12, 9, 9, 0, 0}, JournalProgress::Saved);
+    const std::string oldest = Leave(vin, {2026, 12, 1, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+    Leave(vin, {2026, 12, 9, 9, 0, 0}, JournalProgress::Saved);
     Leave(vin, {2026, 12, 10, 9, 0, 0}, JournalProgress::WriteBackFinished);
     Leave(vin, {2026, 12, 10, 9, 5, 0}, JournalProgress::Finished);
     Leave(vin, {2026, 12, 10, 9, 6, 0}, JournalProgress::Superseded);
-    Leave(vin, {2026, 12, 11, 9, 0, 0}, JournalProgress::ProgrammingStarted, kOtherSerial);
-    const std::string otherEcu = Leave("VF1AB000123456789", {2026, 12, 12, 9, 0, 0}, JournalProgress::Saved);
+    const std::string otherSerial = Leave(vin, {2026, 12, 11, 9, 0, 0}, JournalProgress::ProgrammingStarted, kOtherSerial);
+    const std::string blank = Leave("\xff", {2026, 12, 12, 9, 0, 0}, JournalProgress::ProgrammingStarted);
 
-    const auto found = journal.FindUnfinishedFor(Vin(vin), kSerial, problems);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->path, newest);
-    EXPECT_EQ(found->entry.header.startedAt.day, 9);
-
-    EXPECT_FALSE(journal.FindUnfinishedFor(Vin("VF1AB000123456780"), kSerial, problems));
-    const auto any = journal.FindUnfinished(problems);
-    ASSERT_TRUE(any);
-    EXPECT_EQ(any->path, otherEcu);
+    const auto found = journal.FindInterrupted(problems);
+    std::vector<std::string> paths;
+    for (const auto& file : found) paths.push_back(file->path);
+    EXPECT_EQ(paths, (std::vector<std::string>{blank, otherSerial, oldest}));
     EXPECT_TRUE(problems.empty());
 }
 
-TEST_F(JournalTest, RunCutOffAfterItsWriteBackIsSuperseded) {
+// Journals of this ECU at the progress named are superseded; an unknown identity (no valid VIN)
+// is never this ECU, blank against blank included.
+TEST_F(JournalTest, OnlyJournalsOfTheSameKnownEcuAreSuperseded) {
     const std::string vin = "WVWZZZ1KZAW000123";
     const std::string writtenBack = Leave(vin, {2026, 12, 1, 9, 0, 0}, JournalProgress::WriteBackFinished);
     const std::string otherEcu = Leave(vin, {2026, 12, 2, 9, 0, 0}, JournalProgress::WriteBackFinished, kOtherSerial);
     const std::string unfinished = Leave(vin, {2026, 12, 3, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+    const std::string blank = Leave("\xff", {2026, 12, 4, 9, 0, 0}, JournalProgress::WriteBackFinished);
 
-    EXPECT_EQ(journal.SupersedeWrittenBack(Vin(vin), kSerial, problems), 1);
+    EXPECT_EQ(journal.Supersede({Vin(vin), kSerial}, {JournalProgress::WriteBackFinished}, problems), 1);
     EXPECT_EQ(ProgressOf(writtenBack), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::WriteBackFinished);
     EXPECT_EQ(ProgressOf(unfinished), JournalProgress::ProgrammingStarted);
+
+    EXPECT_EQ(journal.Supersede({Vin("\xff"), kSerial}, {JournalProgress::WriteBackFinished}, problems), 0);
+    EXPECT_EQ(ProgressOf(blank), JournalProgress::WriteBackFinished);
 }
 
 TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
@@ -138,7 +145,7 @@ TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
     EXPECT_EQ(listing[0].problem, "its checksum does not match: the file is damaged");
     EXPECT_TRUE(std::filesystem::exists(damaged)) << "listing moves nothing";
 
-    EXPECT_FALSE(journal.FindUnfinished(problems));
+    EXPECT_TRUE(journal.FindInterrupted(problems).empty());
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].path, damaged);
     EXPECT_EQ(problems[0].keptAs, damaged + ".unusable");
@@ -146,13 +153,35 @@ TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
     EXPECT_FALSE(std::filesystem::exists(damaged));
 
     // A second damaged file of the same name does not overwrite the first one kept aside.
-    TemporaryFolder::WriteAll(damaged, "FLASH UPDATER JOURNAL\n\x09\x00");
+    TemporaryFolder::WriteAll(damaged, std::string("FLASH UPDATER JOURNAL\n\x00\x00", 24));
     problems.clear();
-    EXPECT_FALSE(journal.FindUnfinished(problems));
+    EXPECT_TRUE(journal.FindInterrupted(problems).empty());
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].text, "a journal format this program does not know");
     EXPECT_EQ(problems[0].keptAs, damaged + "-2.unusable");
     EXPECT_EQ(TemporaryFolder::ReadAll(damaged + ".unusable"), bytes);
+
+    // A journal a newer version of the program wrote is not ours to move.
+    TemporaryFolder::WriteAll(damaged, std::string("FLASH UPDATER JOURNAL\n\x09\x00", 24));
+    problems.clear();
+    EXPECT_TRUE(journal.FindInterrupted(problems).empty());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].text, "a journal of a newer version of this program");
+    EXPECT_TRUE(problems[0].keptAs.empty());
+    EXPECT_TRUE(std::filesystem::exists(damaged));
+}
+
+// Named by the operator outside the state folder: reported, never renamed.
+TEST_F(JournalTest, DamagedJournalNamedElsewhereStaysWhereItIs) {
+    const std::string copy = root.File("copy.journal");
+    std::string bytes = EncodeJournalText();
+    bytes[bytes.size() / 2] ^= 0x01;
+    TemporaryFolder::WriteAll(copy, bytes);
+    JournalProblem problem;
+    EXPECT_FALSE(journal.Load(copy, problem));
+    EXPECT_EQ(problem.text, "its checksum does not match: the file is damaged");
+    EXPECT_TRUE(problem.keptAs.empty());
+    EXPECT_EQ(TemporaryFolder::ReadAll(copy), bytes);
 }
 
 TEST_F(JournalTest, NamedFileThatIsNoJournalStaysWhereItIs) {

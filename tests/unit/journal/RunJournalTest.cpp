@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "JournalSamples.h"
 #include "TemporaryFolder.h"
 #include "TestBench.h"
 #include "journal/JournalDescription.h"
 #include "journal/JournalTexts.h"
+#include "link/RequestTable.h"
 #include "platform/FolderStorage.h"
 
 namespace {
@@ -64,7 +66,7 @@ protected:
     std::vector<ScriptedDialogHost::MessageBoxCall> YesNoBoxes() const {
         std::vector<ScriptedDialogHost::MessageBoxCall> boxes;
         for (const auto& box : host.MessageBoxes())
-            if (box.buttons == MessageButtons::YesNo) boxes.push_back(box);
+            if (IsQuestion(box.buttons)) boxes.push_back(box);
         return boxes;
     }
 };
@@ -88,7 +90,8 @@ TEST_F(RunJournalTest, BeginSavesTheSnapshotAndWhoTheEcuIs) {
     EXPECT_TRUE(SnapshotIs(saved->entry));
     EXPECT_TRUE(host.MessageBoxes().empty());
 
-    dlg.RecordJournalProgress(JournalProgress::ProgrammingStarted);
+    EXPECT_TRUE(dlg.RecordProgrammingStart());
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::ProgrammingStarted);
     dlg.RecordJournalProgress(JournalProgress::WriteBackFinished);
     EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::WriteBackFinished);
     dlg.RecordJournalProgress(JournalProgress::Finished);
@@ -111,7 +114,8 @@ TEST_F(RunJournalTest, JournalThatCannotBeSavedStopsTheRunUnlessTheOperatorAccep
     };
     for (const auto& c : cases) {
         TestBench other;
-        other.dlg->journalSettings = {&journal, c.unattended, ""};
+        other.dlg->journalSettings.journal = &journal;
+        other.dlg->journalSettings.unattended = c.unattended;
         other.host.ScriptYesNoAnswer(c.answer);
         EXPECT_EQ(other.dlg->BeginJournal(), c.proceeds) << c.unattended;
         std::size_t questions = 0;
@@ -138,6 +142,7 @@ TEST_F(RunJournalTest, OperatorIsAskedAboutAnInterruptedRunAndItsDataIsWrittenBa
     host.ScriptYesNoAnswer(MessageResult::No);
     dlg.OfferJournalRestore();
     ASSERT_EQ(YesNoBoxes().size(), 1u);
+    EXPECT_EQ(YesNoBoxes()[0].buttons, MessageButtons::YesNoDefaultYes) << "this ECU's own journal";
     EXPECT_NE(YesNoBoxes()[0].text.find("VIN: WVWZZZ1KZAW000123\nHW serial: C12ab_05\nRun of: 2026-12-09 08:15:00"),
               std::string::npos)
         << YesNoBoxes()[0].text;
@@ -159,7 +164,7 @@ TEST_F(RunJournalTest, OperatorIsAskedAboutAnInterruptedRunAndItsDataIsWrittenBa
 
 TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
     dlg.journalSettings.unattended = true;
-    const std::string other = Leave("VF1AB000123456789", {2026, 12, 9, 8, 0, 0}, JournalProgress::Saved);
+    const std::string other = Leave("VF1AB000123456789", {2026, 12, 9, 8, 0, 0}, JournalProgress::ProgrammingStarted);
     dlg.OfferJournalRestore();
     EXPECT_FALSE(dlg.restoreSource);
     ASSERT_EQ(host.MessageBoxes().size(), 1u);
@@ -170,10 +175,14 @@ TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
     ASSERT_TRUE(dlg.restoreSource);
     EXPECT_EQ(dlg.restoreSource->path, own);
 
+    // Another ECU's journal named: refused before anything is written, both identities shown.
+    std::memcpy(dlg.ecuDataSnapshot.ident90.data(), kVin, 17);  // as read, not as the restore left it
     dlg.journalSettings.resumeFrom = other;
-    EXPECT_TRUE(dlg.OfferJournalRestore());
-    ASSERT_TRUE(dlg.restoreSource);
-    EXPECT_EQ(dlg.restoreSource->path, other);
+    EXPECT_FALSE(dlg.OfferJournalRestore());
+    EXPECT_FALSE(dlg.restoreSource);
+    EXPECT_EQ(host.StatusText(), Text::NamedJournalOfAnotherEcu);
+    EXPECT_NE(host.MessageBoxes().back().text.find("VF1AB000123456789"), std::string::npos);
+    EXPECT_NE(host.MessageBoxes().back().text.find(kVin), std::string::npos);
     EXPECT_TRUE(YesNoBoxes().empty());
 
     // A named journal that cannot be used ends the run: no restore, no programming.
@@ -182,6 +191,77 @@ TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
     EXPECT_FALSE(dlg.restoreSource);
     EXPECT_EQ(host.StatusText(), Text::NamedJournalUnusable);
     EXPECT_EQ(dlg.runEnded, 1);
+}
+
+// Named, but holding nothing the ECU lacks: refused, saying why.
+TEST_F(RunJournalTest, ANamedJournalThatErasedNothingOrFinishedIsNotUsed) {
+    dlg.journalSettings.unattended = true;
+    const struct {
+        JournalProgress progress;
+        const char* why;
+    } cases[] = {
+        {JournalProgress::Saved, Text::JournalErasedNothing},
+        {JournalProgress::WriteBackFinished, Text::JournalSuperseded},  // this ECU holds its data again
+        {JournalProgress::Finished, Text::JournalFinished},
+        {JournalProgress::Superseded, Text::JournalSuperseded},
+    };
+    int day = 1;
+    for (const auto& c : cases) {
+        dlg.journalSettings.resumeFrom = Leave(kVin, {2026, 12, uint8_t(day++), 8, 0, 0}, c.progress);
+        EXPECT_FALSE(dlg.OfferJournalRestore());
+        EXPECT_FALSE(dlg.restoreSource);
+        EXPECT_EQ(host.StatusText(), Text::NamedJournalUnusable);
+        EXPECT_NE(host.MessageBoxes().back().text.find(c.why), std::string::npos) << c.why;
+    }
+}
+
+// The new run's journal names the ECU as the interrupted run knew it (its VIN may read blank now)
+// and keeps what this run read too; earlier runs of this ECU that erased nothing are superseded,
+// and after "Finished OK" every earlier unfinished one.
+TEST_F(RunJournalTest, ARunThatWritesBackKeepsBothAndSupersedesTheOlderJournals) {
+    const std::string interrupted = Leave(kVin, {2026, 12, 9, 8, 0, 0}, JournalProgress::ProgrammingStarted);
+    const std::string erasedNothing = Leave(kVin, {2026, 12, 8, 8, 0, 0}, JournalProgress::Saved);
+    const std::string olderInterrupted = Leave(kVin, {2026, 12, 7, 8, 0, 0}, JournalProgress::ProgrammingStarted);
+    const std::string otherEcu = Leave("VF1AB000123456789", {2026, 12, 8, 9, 0, 0}, JournalProgress::Saved);
+    std::fill(dlg.ecuDataSnapshot.ident90.begin(), dlg.ecuDataSnapshot.ident90.end(), uint8_t{0xFF});
+    const auto readNow = dlg.ecuDataSnapshot;
+
+    host.ScriptYesNoAnswer(MessageResult::Yes);
+    ASSERT_TRUE(dlg.OfferJournalRestore());
+    ASSERT_TRUE(dlg.restoreSource);
+    EXPECT_EQ(dlg.restoreSource->path, interrupted);
+    ASSERT_EQ(YesNoBoxes().size(), 1u);
+    EXPECT_EQ(YesNoBoxes()[0].buttons, MessageButtons::YesNo) << "No is the default for an ECU that reads blank";
+    EXPECT_NE(YesNoBoxes()[0].text.find("VIN: none readable"), std::string::npos) << YesNoBoxes()[0].text;
+
+    ASSERT_TRUE(dlg.BeginJournal());
+    JournalProblem problem;
+    const auto own = journal.Load(journal.CurrentPath(), problem);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(std::string(own->entry.header.vin.begin(), own->entry.header.vin.end()), kVin);
+    ASSERT_TRUE(own->entry.hasRecordsReadAtStart);
+    EXPECT_EQ(std::memcmp(&own->entry.recordsReadAtStart, &readNow, sizeof readNow), 0);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(erasedNothing), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::ProgrammingStarted);
+    EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::Saved);
+
+    dlg.RecordJournalProgress(JournalProgress::Finished);
+    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::Saved);
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::Finished);
+}
+
+// The mark that programming starts must be on the disk before the ECU is asked to erase.
+TEST_F(RunJournalTest, WithoutTheProgrammingMarkTheEcuIsNotProgrammed) {
+    ASSERT_TRUE(dlg.BeginJournal());
+    std::filesystem::remove_all(root.File("state"));
+    TemporaryFolder::WriteAll(root.File("state"), "a file where the folder should be");
+    dlg.sessionStage = Stage::BaseProgramming;
+    dlg.AskForProgrammingSession();
+    EXPECT_FALSE(dlg.IsPending(Row::StartSession85));
+    EXPECT_EQ(host.StatusText().rfind(Text::NotProgrammedNoJournal, 0), 0u) << host.StatusText();
+    EXPECT_TRUE(dlg.RunEnded());
 }
 
 TEST_F(RunJournalTest, RunCutOffAfterItsWriteBackIsSupersededAndDamageIsReported) {

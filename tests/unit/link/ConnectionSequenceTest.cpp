@@ -93,7 +93,7 @@ TEST_F(ConnectionSequenceTest, AResetAfterConnectingReportsTheSamePortWithoutReo
     ASSERT_EQ(host.StatusText(), Connected(5));
     for (const Case& c : {Case{0, Row::ReadDate}, Case{3, Row::ModelCode}}) {
         SCOPED_TRACE(c.stage);
-        dlg.sessionStage = c.stage;
+        dlg.sessionStage = Stage(c.stage);
         const auto statusCount = host.StatusHistory().size();
         dlg.ResetSession();
         Run(250);

@@ -54,34 +54,34 @@ TEST_F(SchedulerTest, AnIdleTickTakes186StepsAndEndsWhereItStarted) {
 }
 
 TEST_F(SchedulerTest, SendsThePendingRowAndLeavesTheCursorOnIt) {
-    dlg.scheduler.pendingFlags[3] = 1;
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
-    EXPECT_EQ(dlg.scheduler.scanCursor, 3);
+    dlg.scheduler.pendingFlags[Row::EcuReset] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::EcuReset)});
+    EXPECT_EQ(dlg.scheduler.scanCursor, Row::EcuReset);
     EXPECT_EQ(dlg.scheduler.awaitingResponse, 1);
     EXPECT_TRUE(Tick().empty()) << "one request outstanding at a time";
 }
 
 TEST_F(SchedulerTest, PendingRowsAreServedRoundRobinFromTheCursor) {
     dlg.scheduler.scanCursor = 70;
-    dlg.scheduler.pendingFlags[100] = 1;
-    dlg.scheduler.pendingFlags[60] = 1;
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(100)});
-    Answer(100);
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(60)});
+    dlg.scheduler.pendingFlags[Row::WriteLocal1C] = 1;
+    dlg.scheduler.pendingFlags[Row::ReadLocal70] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::WriteLocal1C)});
+    Answer(Row::WriteLocal1C);
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::ReadLocal70)});
 }
 
 TEST_F(SchedulerTest, Row162GoesBeforeRow154) {
     dlg.scheduler.scanCursor = 150;
-    dlg.scheduler.pendingFlags[154] = 1;
-    dlg.scheduler.pendingFlags[162] = 1;
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(162)});
-    Answer(162);
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(154)});
+    dlg.scheduler.pendingFlags[Row::WriteIdent88] = 1;
+    dlg.scheduler.pendingFlags[Row::WriteLocalAD] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::WriteLocalAD)});
+    Answer(Row::WriteLocalAD);
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::WriteIdent88)});
 }
 
 TEST_F(SchedulerTest, OnlyAFlagHoldingOneIsPending) {
-    dlg.scheduler.pendingFlags[10] = 2;
-    dlg.scheduler.pendingFlags[11] = -1;
+    dlg.scheduler.pendingFlags[Row::ReadIdent46] = 2;
+    dlg.scheduler.pendingFlags[Row::ReadIdent47] = -1;
     EXPECT_TRUE(Tick().empty());
     EXPECT_EQ(dlg.scheduler.awaitingResponse, 0);
 }
@@ -90,14 +90,14 @@ TEST_F(SchedulerTest, OnlyAFlagHoldingOneIsPending) {
 // and the next tick finds the row.
 TEST_F(SchedulerTest, AnUsedUpBudgetDefersARowToTheNextTick) {
     IdleSteps() = 150;
-    dlg.scheduler.pendingFlags[100] = 1;
+    dlg.scheduler.pendingFlags[Row::WriteLocal1C] = 1;
     EXPECT_TRUE(Tick().empty());
     EXPECT_EQ(dlg.scheduler.scanCursor, 36);
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(100)});
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::WriteLocal1C)});
 }
 
 TEST_F(SchedulerTest, AnUnansweredRequestIsSentAgainOnEvery21stTickAndStepsTheIndicator) {
-    dlg.scheduler.pendingFlags[5] = 1;
+    dlg.scheduler.pendingFlags[Row::ReadIdent41] = 1;
     ASSERT_EQ(Tick().size(), 1u);
     for (int round = 0; round < 3; ++round) {
         dlg.rxCount = 9;  // a partial frame the time-out discards
@@ -117,7 +117,7 @@ TEST_F(SchedulerTest, AnUnansweredRequestIsSentAgainOnEvery21stTickAndStepsTheIn
 }
 
 TEST_F(SchedulerTest, AnAnsweredRequestIsNotSentAgain) {
-    dlg.scheduler.pendingFlags[5] = 1;
+    dlg.scheduler.pendingFlags[Row::ReadIdent41] = 1;
     Tick();
     Answer(5);
     for (int tick = 0; tick < 30; ++tick) EXPECT_TRUE(Tick().empty());
@@ -126,11 +126,11 @@ TEST_F(SchedulerTest, AnAnsweredRequestIsNotSentAgain) {
 // Dispatch on response: the next request leaves as soon as the answer was handled, and its wait
 // for an answer starts from zero however far the previous one had counted.
 TEST_F(SchedulerTest, ADispatchSendsTheNextRequestAtOnceAndItWaitsItsFullTime) {
-    dlg.scheduler.pendingFlags[3] = 1;
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    dlg.scheduler.pendingFlags[Row::EcuReset] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::EcuReset)});
     for (int tick = 0; tick < 15; ++tick) EXPECT_TRUE(Tick().empty());
-    Answer(3);
-    dlg.scheduler.pendingFlags[27] = 1;
+    Answer(Row::EcuReset);
+    dlg.scheduler.pendingFlags[Row::StopSession] = 1;
 
     bench.port.ClearWrites();
     dlg.OnDispatch();  // no receive thread: the link is not running
@@ -145,13 +145,13 @@ TEST_F(SchedulerTest, ADispatchSendsTheNextRequestAtOnceAndItWaitsItsFullTime) {
 }
 
 TEST_F(SchedulerTest, NoTimeOutWhileTheResponseHandlerIsStillAtWork) {
-    dlg.scheduler.pendingFlags[3] = 1;
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    dlg.scheduler.pendingFlags[Row::EcuReset] = 1;
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::EcuReset)});
     dlg.scheduler.handlingResponse = 1;  // waiting out a reset, say
     for (int tick = 0; tick < 100; ++tick) EXPECT_TRUE(Tick().empty());
     dlg.scheduler.handlingResponse = 0;
     for (int tick = 0; tick < 20; ++tick) EXPECT_TRUE(Tick().empty());
-    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(3)});
+    EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::EcuReset)});
 }
 
 } // namespace

@@ -38,21 +38,22 @@ protected:
 };
 
 TEST_F(SendRequestTest, WellKnownFrames) {
-    EXPECT_EQ(Send(0), (Bytes{0x02, 0x90, 0x92}));
-    EXPECT_EQ(Send(1), (Bytes{0x03, 0x10, 0x84, 0x97}));
-    EXPECT_EQ(Send(177), (Bytes{0x04, 0x14, 0x00, 0x00, 0x18}));
+    EXPECT_EQ(Send(Row::InterfaceVersion), (Bytes{0x02, 0x90, 0x92}));
+    EXPECT_EQ(Send(Row::StartSession84), (Bytes{0x03, 0x10, 0x84, 0x97}));
+    EXPECT_EQ(Send(Row::ClearDiagnostics), (Bytes{0x04, 0x14, 0x00, 0x00, 0x18}));
 }
 
 TEST_F(SendRequestTest, KeyRowsCarryTheKeyMostSignificantByteFirst) {
     dlg.securityKey = 0xA1B2;
-    EXPECT_EQ(Send(89), (Bytes{0x05, 0x27, 0x06, 0xA1, 0xB2, 0x85}));
-    EXPECT_EQ(Send(90), (Bytes{0x05, 0x27, 0x08, 0xA1, 0xB2, 0x87}));
+    EXPECT_EQ(Send(Row::KeyLevel5), (Bytes{0x05, 0x27, 0x06, 0xA1, 0xB2, 0x85}));
+    EXPECT_EQ(Send(Row::KeyLevel7), (Bytes{0x05, 0x27, 0x08, 0xA1, 0xB2, 0x87}));
 }
 
 TEST_F(SendRequestTest, BlockReadRowsCarryTheBlockNumber) {
     dlg.blockIndex = 7;
-    for (auto [row, id] : {std::pair{32, 0x1A}, {41, 0x24}, {51, 0x39}, {56, 0x65}, {57, 0x69}, {71, 0x84},
-                           {72, 0x85}}) {
+    for (auto [row, id] : {std::pair{Row::ReadLocal1A, 0x1A}, {Row::ReadLocal24, 0x24}, {Row::ReadLocal39, 0x39},
+                           {Row::ReadLocal65, 0x65}, {Row::ReadHistory, 0x69}, {Row::ReadLocal84, 0x84},
+                           {Row::ReadLocal85, 0x85}}) {
         const Bytes frame = Send(row);
         ASSERT_EQ(frame.size(), 5u) << row;
         EXPECT_EQ(frame[2], id) << row;
@@ -73,9 +74,9 @@ TEST_F(SendRequestTest, BlockWriteRowsCarryTheBlockNumberAndThatBlock) {
         const uint8_t* field;
         size_t width;
     };
-    for (const Case& c : {Case{99, 3, s.local1A.data(), 16}, Case{99, 99, s.local1A.data(), 16},
-                          Case{108, 9, s.local24.data(), 64}, Case{118, 200, s.local39.data(), 16},
-                          Case{137, 4, s.local69.data(), 16}}) {
+    for (const Case& c : {Case{Row::WriteLocal1A, 3, s.local1A.data(), 16}, Case{Row::WriteLocal1A, 99, s.local1A.data(), 16},
+                          Case{Row::WriteLocal24, 9, s.local24.data(), 64}, Case{Row::WriteLocal39, 200, s.local39.data(), 16},
+                          Case{Row::WriteHistory, 4, s.local69.data(), 16}}) {
         dlg.blockIndex = c.block;
         const Bytes frame = Send(c.row);
         ASSERT_EQ(frame.size(), 4 + c.width + 1) << c.row;
@@ -94,12 +95,12 @@ TEST_F(SendRequestTest, SingleRecordsGoAfterTheIdentifierOrTheSubIdentifier) {
     Number(s.local1E01);
     Number(s.localB820);
     Number(s.ident90);
-    EXPECT_EQ(Send(95), (Bytes{0x08, 0x3B, 0x12, 1, 2, 3, 4, 5, 0x64}));
-    EXPECT_EQ(Send(103), (Bytes{0x09, 0x3B, 0x1E, 0x01, 1, 2, 3, 4, 5, 0x72}));
-    const Bytes b820 = Send(169);
+    EXPECT_EQ(Send(Row::WriteLocal12), (Bytes{0x08, 0x3B, 0x12, 1, 2, 3, 4, 5, 0x64}));
+    EXPECT_EQ(Send(Row::WriteLocal1E01), (Bytes{0x09, 0x3B, 0x1E, 0x01, 1, 2, 3, 4, 5, 0x72}));
+    const Bytes b820 = Send(Row::WriteLocalB820);
     EXPECT_EQ(Bytes(b820.begin(), b820.begin() + 5), (Bytes{0x18, 0x3B, 0xB8, 0x20, 1}));
     EXPECT_EQ(b820[23], 20);
-    const Bytes vin = Send(157);
+    const Bytes vin = Send(Row::WriteIdent90);
     ASSERT_EQ(vin.size(), 21u);
     EXPECT_EQ(vin[3], 1);
     EXPECT_EQ(vin[19], 17);
@@ -110,7 +111,7 @@ TEST_F(SendRequestTest, SingleRecordsGoAfterTheIdentifierOrTheSubIdentifier) {
 TEST_F(SendRequestTest, Record17IsWrittenBackWholeWithItsSum) {
     auto& record = dlg.ecuDataSnapshot.local17;
     Number(record);  // 1..14, sum 105
-    const Bytes frame = Send(98);
+    const Bytes frame = Send(Row::WriteLocal17);
     ASSERT_EQ(frame.size(), 19u);
     EXPECT_EQ(frame[0], 0x12);
     EXPECT_EQ(Bytes(frame.begin() + 3, frame.begin() + 17), Bytes(record.begin(), record.end()));
@@ -121,7 +122,7 @@ TEST_F(SendRequestTest, Record17IsWrittenBackWholeWithItsSum) {
 TEST_F(SendRequestTest, Record7CCarriesItsFortyBytesAndTheirSum) {
     auto& record = dlg.ecuDataSnapshot.local7C;
     Number(record);  // 1..40, sum 820
-    const Bytes frame = Send(150);
+    const Bytes frame = Send(Row::WriteLocal7C);
     ASSERT_EQ(frame.size(), 45u);
     EXPECT_EQ(Bytes(frame.begin() + 3, frame.begin() + 43), Bytes(record.begin(), record.end()));
     EXPECT_EQ(frame[43], static_cast<uint8_t>(820));
@@ -130,7 +131,7 @@ TEST_F(SendRequestTest, Record7CCarriesItsFortyBytesAndTheirSum) {
 // The 1A 4C write carries the 11 bytes its length byte gives; the ECU keeps the other 6.
 TEST_F(SendRequestTest, Record4CSendsTheElevenBytesTheRowHasRoomFor) {
     Number(dlg.ecuDataSnapshot.ident4C);
-    const Bytes frame = Send(132);
+    const Bytes frame = Send(Row::WriteIdent4C);
     ASSERT_EQ(frame.size(), 15u);
     EXPECT_EQ(frame[0], 0x0E);
     EXPECT_EQ(frame[3], 1);
@@ -149,14 +150,14 @@ TEST_F(SendRequestTest, MemoryWriteSendsTheTagOfTheStagesContainer) {
     dlg.lastUpperTag = 2;
     dlg.tagIndex = 1;
 
-    dlg.sessionStage = 1;
-    const Bytes base = Send(174);
+    dlg.sessionStage = Stage::BaseProgramming;
+    const Bytes base = Send(Row::WriteMemory);
     ASSERT_EQ(base.size(), 199u);
     EXPECT_EQ(Bytes(base.begin(), base.end() - 1), Bytes(dlg.BaseContainer[1].begin(), dlg.BaseContainer[1].end()));
     EXPECT_EQ(base.back(), Sum(base, 198));
 
-    dlg.sessionStage = 5;
-    const Bytes upper = Send(174);
+    dlg.sessionStage = Stage::UpperProgramming;
+    const Bytes upper = Send(Row::WriteMemory);
     ASSERT_EQ(upper.size(), 199u);
     EXPECT_EQ(upper[2], 0x02);
     EXPECT_EQ(Bytes(upper.begin(), upper.end() - 1), Bytes(dlg.UpperContainer[1].begin(), dlg.UpperContainer[1].end()));
@@ -165,7 +166,8 @@ TEST_F(SendRequestTest, MemoryWriteSendsTheTagOfTheStagesContainer) {
 TEST_F(SendRequestTest, SendingARowAgainGivesTheSameBytes) {
     dlg.securityKey = 0x1234;
     Number(dlg.ecuDataSnapshot.local17);
-    for (int row : {0, 89, 98, 150, 177}) EXPECT_EQ(Send(row), Send(row)) << row;
+    for (int row : {Row::InterfaceVersion, Row::KeyLevel5, Row::WriteLocal17, Row::WriteLocal7C, Row::ClearDiagnostics})
+        EXPECT_EQ(Send(row), Send(row)) << row;
 }
 
 // Whatever the state, a request that cannot be completed inside its buffers is not sent; it
@@ -180,20 +182,20 @@ TEST_F(SendRequestTest, RequestsThatCannotBeCompletedSafelyAreNotSent) {
     dlg.BaseContainer[0] = {0xC6, 0x3D};
     const Case cases[] = {
         {"row below the table", -1, 0, 0, 0, 0},
-        {"row past the table", 185, 0, 0, 0, 0},
-        {"block 100 of a 100-block record", 99, 100, 0, 0, 0},
-        {"block 10 of a 10-block record", 108, 10, 0, 0, 0},
-        {"block 255 of the history", 137, 255, 0, 0, 0},
-        {"tag past the last one", 174, 0, 1, 3, 2},
-        {"negative tag", 174, 0, 1, -1, 2},
-        {"tag past the container", 174, 0, 1, 2048, 4000},
-        {"empty container", 174, 0, 5, 0, -1},
-        {"memory write outside programming", 174, 0, 3, 0, 0},
-        {"reserved row", 183, 0, 0, 0, 0},
+        {"row past the table", kRequestRowCount, 0, 0, 0, 0},
+        {"block 100 of a 100-block record", Row::WriteLocal1A, 100, 0, 0, 0},
+        {"block 10 of a 10-block record", Row::WriteLocal24, 10, 0, 0, 0},
+        {"block 255 of the history", Row::WriteHistory, 255, 0, 0, 0},
+        {"tag past the last one", Row::WriteMemory, 0, 1, 3, 2},
+        {"negative tag", Row::WriteMemory, 0, 1, -1, 2},
+        {"tag past the container", Row::WriteMemory, 0, 1, 2048, 4000},
+        {"empty container", Row::WriteMemory, 0, 5, 0, -1},
+        {"memory write outside programming", Row::WriteMemory, 0, 3, 0, 0},
+        {"reserved row", Row::Routine19 + 2, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         dlg.blockIndex = c.block;
-        dlg.sessionStage = c.stage;
+        dlg.sessionStage = Stage(c.stage);
         dlg.tagIndex = c.tag;
         dlg.lastBaseTag = dlg.lastUpperTag = c.lastTag;
         dlg.scheduler.awaitingResponse = 0;
@@ -206,8 +208,8 @@ TEST_F(SendRequestTest, ATagWhoseLengthByteExceedsTheSlotIsNotSent) {
     dlg.BaseContainer[0] = {0xFF, 0x3D};
     dlg.lastBaseTag = 0;
     dlg.tagIndex = 0;
-    dlg.sessionStage = 1;
-    EXPECT_TRUE(Send(174).empty());
+    dlg.sessionStage = Stage::BaseProgramming;
+    EXPECT_TRUE(Send(Row::WriteMemory).empty());
 }
 
 } // namespace

@@ -41,12 +41,12 @@ TEST_F(NegativeResponse, UnsupportedReadsAreSkippedInTheirOwnOrder) {
         uint8_t service, code;
         int next;
     } cases[] = {
-        {52, 0x21, 0x11, 54},  // 21 3A is followed by 21 61 here, not by 21 65
-        {55, 0x21, 0x12, 56},
-        {26, 0x1A, 0x12, 28},
-        {47, 0x21, 0x12, Row::Routine09},
-        {82, 0x21, 0x31, 83},  // B8 20 out of range is skipped too
-        {81, 0x21, 0x31, 82},
+        {Row::ReadLocal3A, 0x21, 0x11, Row::ReadTime},  // 21 3A is followed by 21 61 here, not by 21 65
+        {Row::ReadVersion, 0x21, 0x12, Row::ReadLocal65},
+        {Row::ReadIdent99, 0x1A, 0x12, Row::ReadLocal12},
+        {Row::ReadLocalBE, 0x21, 0x12, Row::Routine09},
+        {Row::ReadLocalB820, 0x21, 0x31, Row::ReadLocalB100},  // B8 20 out of range is skipped too
+        {Row::ReadLocalB810, 0x21, 0x31, Row::ReadLocalB820},
     };
     for (const auto& c : cases) {
         dlg.ResetSession();
@@ -57,11 +57,11 @@ TEST_F(NegativeResponse, UnsupportedReadsAreSkippedInTheirOwnOrder) {
 }
 
 TEST_F(NegativeResponse, ASkippedBlockRecordLeavesTheBlockCounterAtTheStart) {
-    dlg.MakePending(32);  // 21 1A nn, in its 8th block
+    dlg.MakePending(Row::ReadLocal1A);  // 21 1A nn, in its 8th block
     dlg.blockIndex = 7;
     Answer({0x7F, 0x21, 0x12});
     EXPECT_EQ(dlg.blockIndex, 0);
-    EXPECT_THAT(PendingRows(), ElementsAre(33));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocal1C));
 }
 
 TEST_F(NegativeResponse, WithoutRoutine09TheImageIsChosenInStage0AndLevel7FollowsLater) {
@@ -71,7 +71,7 @@ TEST_F(NegativeResponse, WithoutRoutine09TheImageIsChosenInStage0AndLevel7Follow
     EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
     EXPECT_EQ(dlg.resetByService, 0);
 
-    dlg.SetSessionStage(5);
+    dlg.sessionStage = Stage::UpperProgramming;
     dlg.MakePending(Row::Routine09);
     Answer({0x7F, 0x31, 0x12});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel7));
@@ -86,30 +86,111 @@ TEST_F(NegativeResponse, AnEcuWithoutTheModelCodeCountsAsOlder) {
     EXPECT_THAT(PendingRows(), ElementsAre(Row::SeedLevel5));
 }
 
-TEST_F(NegativeResponse, AReadOutOfRangeEndsTheIdentificationWithAManualReset) {
-    dlg.softwareVersionNumber = 477;
+// "Manual Reset": the resets become the operator's, and in the stage-0 read only the refused
+// record is left out. A read the run cannot do without ends the run instead.
+TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
+    const struct {
+        int32_t stage;
+        int refusedRow;
+        int next;  // -1: the run ends
+    } cases[] = {
+        {0, Row::ReadLocal15, Row::ReadLocal17},  // the snapshot read goes on
+        {0, Row::ModelCode, Row::SeedLevel5},    // as an ECU without the model code
+        {0, Row::ReadDate, -1},                  // no date, no identification
+        {2, Row::BaseChecksum, -1},
+        {3, Row::ReadVersion, -1},               // the history's version: 21 65 must not follow
+    };
+    for (const auto& c : cases) {
+        TestBench other;
+        CFlashDlg& d = *other.dlg;
+        d.InitSessionData();
+        d.sessionStage = Stage(c.stage);
+        d.resetByService = 1;
+        d.MakePending(c.refusedRow);
+        AnswerTo(d, {0x7F, 0x21, 0x31});
+        const std::vector<int> pending = PendingRowsOf(d);
+        if (c.next < 0) {
+            EXPECT_TRUE(pending.empty()) << c.refusedRow;
+            EXPECT_EQ(other.host.StatusText(), Text::CanNowExit) << c.refusedRow;
+            EXPECT_TRUE(d.RunEnded()) << c.refusedRow;
+            continue;
+        }
+        EXPECT_THAT(pending, ElementsAre(c.next)) << c.refusedRow;
+        EXPECT_EQ(d.resetByService, 0) << c.refusedRow;
+        EXPECT_EQ(other.host.StatusText(), Text::ManualReset) << c.refusedRow;
+    }
+}
+
+// An ECU without the history, or one that will not take it: the history is not sent again and
+// the run goes on as after its last block, in stage 6 too.
+TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
+    for (uint8_t code : {0x31, 0x11, 0x12}) {
+        for (int32_t stage : {3, 6}) {
+            dlg.ResetSession();
+            dlg.sessionStage = Stage(stage);
+            dlg.savedMarks.fill(0);
+            dlg.savedMarks[0] = 1;  // 3B 40 still to be written back
+            dlg.MakePending(Row::WriteHistory);
+            dlg.blockIndex = 2;
+            Answer({0x7F, 0x3B, code});
+            EXPECT_EQ(dlg.blockIndex, 0);
+            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : Row::WriteIdent40)) << int(code) << " " << stage;
+            EXPECT_EQ(dlg.sessionStage, Stage(stage));
+        }
+    }
+}
+
+// Requests outside the read order that the ECU does not support: the run goes on as after
+// their answer, never with nothing pending.
+TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
+    const struct {
+        int32_t stage;
+        int refusedRow;
+        uint8_t service;
+        int next;
+    } cases[] = {
+        {3, Row::Routine04, 0x31, Row::Routine06},
+        {3, Row::Routine06, 0x31, Row::ReadVersion},
+        {3, Row::Routine0F, 0x31, Row::WriteIdent40},  // the restore pass goes on
+        {1, Row::StopSession, 0x20, Row::EcuReset},
+        {6, Row::StopSession, 0x20, Row::ClearDiagnostics},
+    };
+    for (const auto& c : cases) {
+        dlg.ResetSession();
+        dlg.sessionStage = Stage(c.stage);
+        dlg.resetByService = 1;
+        dlg.savedMarks.fill(0);
+        dlg.savedMarks[0] = 1;
+        dlg.MakePending(c.refusedRow);
+        Answer({0x7F, c.service, 0x11});
+        EXPECT_THAT(PendingRows(), ElementsAre(c.next)) << c.refusedRow;
+    }
+
+    // An ECU that cannot reset itself is reset by the operator.
+    dlg.ResetSession();
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.resetByService = 1;
-    dlg.MakePending(30);  // 21 15
-    Answer({0x7F, 0x21, 0x31});
-    EXPECT_TRUE(PendingRows().empty()) << "the refused read goes out again";
+    dlg.MakePending(Row::EcuReset);
+    Answer({0x7F, 0x11, 0x11});
+    ASSERT_FALSE(host.MessageBoxes().empty());
+    EXPECT_EQ(host.MessageBoxes().back().text, Text::ResetEcuFirst);
     EXPECT_EQ(dlg.resetByService, 0);
-    EXPECT_EQ(host.StatusHistory().end()[-2], Text::ManualReset);
-    EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseVerification);
 }
 
 TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
     for (uint8_t code : {0x31, 0x11, 0x12}) {
         dlg.ResetSession();
-        dlg.SetSessionStage(3);
+        dlg.sessionStage = Stage::Restore;
         dlg.savedMarks.fill(0);
         dlg.savedMarks[30] = 1;  // a later record still to be written
-        dlg.MakePending(99);     // 3B 1A nn, in its 5th block
+        dlg.MakePending(Row::WriteLocal1A);  // in its 5th block
         dlg.blockIndex = 4;
         Answer({0x7F, 0x3B, code});
         EXPECT_EQ(dlg.blockIndex, 0) << int(code);
         const std::vector<int> pending = PendingRows();
         ASSERT_EQ(pending.size(), 1u) << int(code);
-        EXPECT_GT(pending[0], 99) << int(code);
+        EXPECT_GT(pending[0], Row::WriteLocal1A) << int(code);
     }
 }
 
@@ -118,6 +199,15 @@ TEST_F(NegativeResponse, BusyAndPendingAnswers) {
     Answer({0x7F, 0x3D, 0x78});
     EXPECT_EQ(host.StatusText(), Text::Erasing);
     EXPECT_TRUE(PendingRows().empty()) << "the write is not repeated while the ECU erases";
+
+    EXPECT_EQ(dlg.finalAnswerDue, 1);
+
+    // Pending for another request: it stays pending, the ECU answers it busy until it is done.
+    dlg.finalAnswerDue = 0;
+    dlg.MakePending(Row::Routine04);
+    Answer({0x7F, 0x31, 0x78});
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine04));
+    EXPECT_EQ(dlg.finalAnswerDue, 0);
 
     for (uint8_t code : {0x21, 0x23, 0x37}) {
         dlg.MakePending(Row::Routine04);
@@ -135,7 +225,7 @@ TEST_F(NegativeResponse, BusyAndPendingAnswers) {
 }
 
 TEST_F(NegativeResponse, RefusalsOutsideTheActiveSession) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::StopSession);
     Answer({0x7F, 0x20, 0x80});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::BaseChecksum));
@@ -150,7 +240,7 @@ TEST_F(NegativeResponse, RefusalsOutsideTheActiveSession) {
 }
 
 TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7F, 0x3D, 0x10});
     const auto boxes = host.MessageBoxes();
@@ -164,7 +254,7 @@ TEST_F(NegativeResponse, AnUnexpectedCodeEndsTheRunAndItsRequestIsNotSentAgain) 
 
 // A repeat refused because the first request got through and only its answer was lost.
 TEST_F(NegativeResponse, ARepeatRefusedBecauseTheFirstGotThroughMovesOn) {
-    dlg.SetSessionStage(6);
+    dlg.sessionStage = Stage::Completion;
     dlg.MakePending(Row::StopSession);
     Answer({0x7F, 0x20, 0x22});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::ClearDiagnostics));
@@ -179,7 +269,7 @@ TEST_F(NegativeResponse, ARepeatRefusedBecauseTheFirstGotThroughMovesOn) {
 // The final answer after "response pending" is lost: the write goes out again after 10 s.
 TEST_F(NegativeResponse, ALostFinalAnswerSendsTheWriteAgain) {
     bench.port.Open(1);
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7F, 0x3D, 0x78});
     for (int tick = 0; tick < 199; ++tick) dlg.CheckFinalAnswerOverdue();

@@ -29,7 +29,7 @@ TEST_F(SessionFlow, BaseTagsShowTheirProgressThenTheSessionStops) {
     } cases[] = {{0, {}}, {4, {"Writing (Base) - 0%", "Writing (Base) - 25%", "Writing (Base) - 50%", "Writing (Base) - 75%"}}};
     for (const auto& c : cases) {
         dlg.ResetSession();
-        dlg.SetSessionStage(1);
+        dlg.sessionStage = Stage::BaseProgramming;
         PlaceTags(dlg.BaseContainer, c.lastTag + 1, 0x000100);
         dlg.lastBaseTag = c.lastTag;
         host.SetItemText(ControlId::StatusLine, "");
@@ -49,7 +49,7 @@ TEST_F(SessionFlow, BaseTagsShowTheirProgressThenTheSessionStops) {
 }
 
 TEST_F(SessionFlow, TheUpperEndTagWaitsForTheChecksum) {
-    dlg.SetSessionStage(5);
+    dlg.sessionStage = Stage::UpperProgramming;
     dlg.imageIndex = 1;
     PlaceTags(dlg.UpperContainer, 4, 0x020000);
     dlg.lastUpperTag = 3;
@@ -72,7 +72,7 @@ TEST_F(SessionFlow, TheUpperEndTagWaitsForTheChecksum) {
 }
 
 TEST_F(SessionFlow, AWrongEchoSendsTheSameTagAgainTwiceAtMost) {
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     PlaceTags(dlg.BaseContainer, 2, 0x000100);
     dlg.lastBaseTag = 1;
     Answer({0x50, 0x85});
@@ -105,7 +105,7 @@ TEST_F(SessionFlow, KeysFollowSeedsAndASeedOf0NeedsNoKey) {
 
 TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     dlg.imageIndex = 1;
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     Answer({0x61, 0x83, 0xE3, 0x14});
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine10));
     dlg.Withdraw(Row::Routine10);
@@ -116,9 +116,9 @@ TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     EXPECT_EQ(dlg.tagIndex, 0);
     dlg.Withdraw(Row::WriteMemory);
 
-    dlg.SetSessionStage(2);
+    dlg.sessionStage = Stage::BaseVerification;
     Answer({0x61, 0x83, 0x00, 0x00});
-    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseProgramming);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine09));
     dlg.Withdraw(Row::Routine09);
 
@@ -126,16 +126,16 @@ TEST_F(SessionFlow, BaseChecksumMatchesAndMismatches) {
     EXPECT_EQ(host.StatusText(), Text::FailedBaseCrc);
     EXPECT_TRUE(PendingRows().empty());
 
-    dlg.SetSessionStage(4);
+    dlg.sessionStage = Stage::RestoreAfterReset;
     Answer({0x61, 0x83, 0xE3, 0x14});
     EXPECT_TRUE(PendingRows().empty());
 }
 
 TEST_F(SessionFlow, AnImageWithoutExpectedValuesMatchesOnlyZero) {
     dlg.imageIndex = 6;
-    dlg.SetSessionStage(2);
+    dlg.sessionStage = Stage::BaseVerification;
     Answer({0x61, 0x83, 0x00, 0x00});
-    EXPECT_EQ(dlg.sessionStage, 3);
+    EXPECT_EQ(dlg.sessionStage, Stage::Restore);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine0D));
 }
 
@@ -151,12 +151,12 @@ TEST_F(SessionFlow, RepliesShorterThanTheirLayoutAreNotReadPastTheirEnd) {
     EXPECT_TRUE(dlg.IsPending(Row::ModelCode));
 
     dlg.Withdraw(Row::ModelCode);
-    dlg.MakePending(16);  // 1A 4C, 17 bytes
+    dlg.MakePending(Row::ReadIdent4C);  // 1A 4C, 17 bytes
     Answer({0x5A, 0x4C, 1, 2, 3});
-    EXPECT_TRUE(dlg.IsPending(16));
+    EXPECT_TRUE(dlg.IsPending(Row::ReadIdent4C));
     EXPECT_EQ(dlg.savedMarks[12], 0);
 
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7D});
     EXPECT_TRUE(dlg.IsPending(Row::WriteMemory));
@@ -165,39 +165,54 @@ TEST_F(SessionFlow, RepliesShorterThanTheirLayoutAreNotReadPastTheirEnd) {
 
 TEST_F(SessionFlow, AnUnknownServicePurgesTheLine) {
     dlg.MakePending(Row::ReadDate);
-    Answer({0x52, 0x01});
+    Answer({0xA5, 0x01});
     EXPECT_EQ(bench.port.PurgeCount(), 1);
     EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadDate));
 }
 
 TEST_F(SessionFlow, Record39IsReadIn192BlocksAndRecordBDOnlyWithItsZero) {
-    dlg.MakePending(51);
+    dlg.MakePending(Row::ReadLocal39);
     int replies = 0;
-    while (dlg.IsPending(51) && replies < 300) {
+    while (dlg.IsPending(Row::ReadLocal39) && replies < 300) {
         const uint8_t block = dlg.blockIndex;
         Answer({0x61, 0x39, block, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, block});
         ++replies;
     }
     EXPECT_EQ(replies, 192);
-    EXPECT_THAT(PendingRows(), ElementsAre(52));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocal3A));
     EXPECT_EQ(dlg.ecuDataSnapshot.local39[200 * 16 + 15], 200);
     EXPECT_EQ(dlg.ecuDataSnapshot.local39[100 * 16 + 15], 0) << "blocks 64 to 127 are never asked for";
 
-    dlg.Withdraw(52);
-    dlg.MakePending(86);
+    dlg.Withdraw(Row::ReadLocal3A);
+    dlg.MakePending(Row::ReadLocalBD00);
     Answer({0x61, 0xBD, 0x01, 9, 9, 9, 9});
-    EXPECT_THAT(PendingRows(), ElementsAre(86));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocalBD00));
     Answer({0x61, 0xBD, 0x00, 9, 9, 9, 9});
-    EXPECT_THAT(PendingRows(), ElementsAre(47));
+    EXPECT_THAT(PendingRows(), ElementsAre(Row::ReadLocalBE));
 }
 
 TEST_F(SessionFlow, ARestoreWithNothingReadGoesStraightToTheUpperArea) {
-    dlg.SetSessionStage(3);
+    dlg.sessionStage = Stage::Restore;
     host.SetItemText(ControlId::StatusLine, "before");
     dlg.ScheduleNextRestoreWrite();
     EXPECT_THAT(PendingRows(), ElementsAre(Row::Routine09));
-    EXPECT_EQ(dlg.sessionStage, 5);
+    EXPECT_EQ(dlg.sessionStage, Stage::UpperProgramming);
     EXPECT_EQ(host.StatusText(), "before");
+}
+
+// Without the date a new entry would be an unused slot: the history is written back as read, and
+// stage 6 has no entry of this run to change.
+TEST_F(SessionFlow, WithoutTheLocalDateTheHistoryIsWrittenBackAsItWasRead) {
+    std::fill(dlg.ecuDataSnapshot.local69.begin(), dlg.ecuDataSnapshot.local69.end(), uint8_t{0x11});
+    const auto history = dlg.ecuDataSnapshot.local69;
+    bench.clock.SetLocalTime(std::tm{}, false);
+    for (int32_t stage : {3, 6}) {
+        dlg.sessionStage = Stage(stage);
+        Answer({0x61, 0x64, '4', '7', '7', 'E', 0x00});
+        EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteHistory));
+        EXPECT_EQ(dlg.ecuDataSnapshot.local69, history) << "stage " << stage;
+        dlg.Withdraw(Row::WriteHistory);
+    }
 }
 
 // The operator's reset box is open on the receive thread when the window closes: the close
@@ -208,10 +223,10 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     ASSERT_TRUE(dlg.OnInitDialog());
     ASSERT_TRUE(dlg.OpenPort(1));
     dlg.StartCommThread();
-    dlg.SetSessionStage(1);
+    dlg.sessionStage = Stage::BaseProgramming;
     dlg.resetByService = 0;
     dlg.MakePending(Row::StopSession);
-    dlg.lastSentService = 0x20;
+    dlg.lastSentRow = Row::StopSession;
     dlg.scheduler.awaitingResponse = 1;
     bench.port.Deliver({0x02, 0x60, 0x62});
     ASSERT_TRUE(host.AwaitWaitingCall(10s));  // the box waits for the window
@@ -221,7 +236,7 @@ TEST_F(SessionFlow, ClosingDuringTheOperatorsResetLeavesEverythingStopped) {
     EXPECT_TRUE(host.ActiveTimers().empty());
     EXPECT_FALSE(bench.port.IsOpen());
     EXPECT_FALSE(dlg.commThread.Exists());
-    EXPECT_EQ(dlg.sessionStage, 1);
+    EXPECT_EQ(dlg.sessionStage, Stage::BaseProgramming);
 }
 
 // The answer to a reset is lost after the ECU reset: the adapter is back at 9600 baud, so the

@@ -17,6 +17,10 @@ protected:
     SessionTest() { dlg.InitSessionData(); }
 
     // Frames the payload into rxBuffer and handles it.
-    void Answer(std::initializer_list<uint8_t> payload);
-    std::vector<int> PendingRows() const;
+    void Answer(std::initializer_list<uint8_t> payload) { AnswerTo(dlg, payload); }
+    std::vector<int> PendingRows() const { return PendingRowsOf(dlg); }
+
+    // The same for another dialog (a test that needs a fresh one per case).
+    static void AnswerTo(CFlashDlg& dialog, std::initializer_list<uint8_t> payload);
+    static std::vector<int> PendingRowsOf(const CFlashDlg& dialog);
 };

@@ -35,6 +35,21 @@ TEST(EcuSimArguments, EveryFixedOptionReachesTheModel) {
     EXPECT_EQ(c.options.switchMs, 400u);
 }
 
+TEST(EcuSimArguments, TheEcusIdentityOptions) {
+    sim::EcuSimConfig c;
+    std::string error;
+    ASSERT_TRUE(Parse({"--vin", "WVWZZZ1KZAW000123", "--keep-identity", "--no-history"}, c, error)) << error;
+    EXPECT_EQ(c.options.vin, "WVWZZZ1KZAW000123");
+    EXPECT_TRUE(c.options.keepIdentity);
+    EXPECT_TRUE(c.options.noHistory);
+    sim::EcuSimConfig blank;
+    ASSERT_TRUE(Parse({"--vin", ""}, blank, error)) << error;
+    EXPECT_EQ(blank.options.vin, "");
+    sim::EcuSimConfig none;
+    ASSERT_TRUE(Parse({}, none, error));
+    EXPECT_FALSE(none.options.vin || none.options.keepIdentity || none.options.noHistory);
+}
+
 TEST(EcuSimArguments, WithoutPaceBytesLeaveAtOnce) {
     sim::EcuSimConfig c;
     std::string error;
@@ -51,7 +66,7 @@ TEST(EcuSimArguments, RefusesWhatTheModelCannotBe) {
                                                     {"--adapter-version", "12a"}, {"--fault", "explode"},
                                                     {"--seed"}, {"--verbose"}, {"--erase-ms", "-1"},
                                                     {"--model-code", "0x1FF"}, {"--key-variant", "both"},
-                                                    {"--fault", "cut,count=2"}}) {
+                                                    {"--fault", "cut,count=2"}, {"--vin", "WVWZZZ1KZAW00012"}}) {
         sim::EcuSimConfig c;
         std::string error;
         EXPECT_FALSE(Parse(args, c, error)) << args[0];

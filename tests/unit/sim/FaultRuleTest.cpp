@@ -100,6 +100,14 @@ TEST(FaultRule, ValuesOfTheLineNoiseActions) {
     ASSERT_TRUE(sim::ParseFaultRule("pending=250@3D,repeat=4", rule, error)) << error;
     EXPECT_EQ(rule.ms, 250u);
     EXPECT_EQ(rule.repeat, 4u);
+    // A stray frame comes while the ECU is busy, so after the pending answer, whatever is written.
+    ASSERT_TRUE(sim::ParseFaultRule("stray@3D,always", rule, error)) << error;
+    EXPECT_EQ(rule.action, FaultAction::Stray);
+    EXPECT_EQ(rule.bytes, (std::vector<uint8_t>{0x52, 0x00}));
+    EXPECT_TRUE(rule.onPending);
+    ASSERT_TRUE(sim::ParseFaultRule("stray=7F3112@3D", rule, error)) << error;
+    EXPECT_EQ(rule.bytes, (std::vector<uint8_t>{0x7F, 0x31, 0x12}));
+    EXPECT_FALSE(sim::ParseFaultRule("stray=7F3", rule, error));
 }
 
 } // namespace

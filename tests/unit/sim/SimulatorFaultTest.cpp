@@ -77,6 +77,31 @@ TEST(SimulatorFaults, PendingAnswersLater) {
     EXPECT_GE(host.nowUs, sent + 700'000);
 }
 
+// Midway through the erase a frame that answers nothing, then the erase's own answer as ever; a
+// request in between is still one sent while the ECU erases.
+TEST(SimulatorFaults, StrayFrameWhileTheEcuErases) {
+    for (bool askMeanwhile : {false, true}) {
+        sim::SimOptions options = WithFault("stray=7F3112@3D");
+        options.eraseMs = 1000;
+        SimHarness host(options);
+        host.EnterProgrammingSession();
+        Bytes tag{0x3D, 0x00, 0x00, 0x00, 0xC0};
+        tag.resize(tag.size() + 192, 0x00);
+        host.Send(tag);
+        const uint64_t sent = host.nowUs;
+        EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x3D, 0x78}));
+        EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x31, 0x12}));
+        EXPECT_GE(host.nowUs, sent + 450'000);
+        EXPECT_LT(host.nowUs, sent + 600'000);
+        if (askMeanwhile) {
+            host.Send({0x21, 0x83, 0x00});
+            EXPECT_EQ(host.NextAnswer(), (Bytes{0x7F, 0x21, 0x21}));
+        }
+        EXPECT_EQ(host.NextAnswer(), (Bytes{0x7D, 0x00, 0x00, 0x00}));
+        EXPECT_EQ(host.sim.Report().violations.size(), askMeanwhile ? 1u : 0u);
+    }
+}
+
 TEST(SimulatorFaults, Code80OnStopSessionLeavesTheSession) {
     SimHarness host(WithFault("nrc=80@20"));
     host.EnterDiagnosticSession();

@@ -100,7 +100,7 @@ protected:
             const SnapshotRecord* record = RecordForReadRow(row);
             ASSERT_NE(record, nullptr);
             for (unsigned block = 0; block < std::max<unsigned>(record->blockCount, 1); ++block) {
-                if (record->readRow == 51 && block >= 64 && block < 128) continue;
+                if (record->readRow == Row::ReadLocal39 && block >= 64 && block < 128) continue;
                 Bytes request = RowPayload(row);
                 if (record->blockCount) request[2] = static_cast<uint8_t>(block);
                 const auto answer = host.Ask(request);
@@ -150,7 +150,7 @@ protected:
             const SnapshotRecord* record = RecordForWriteRow(row);
             ASSERT_NE(record, nullptr);
             for (unsigned block = 0; block < std::max<unsigned>(record->blockCount, 1); ++block) {
-                if (record->writeRow == 118 && block >= 64 && block < 128) continue;
+                if (record->writeRow == Row::WriteLocal39 && block >= 64 && block < 128) continue;
                 uint8_t body[256];
                 std::memcpy(body, RequestTable[row].body, sizeof body);
                 const uint8_t* field = FieldOf(snapshot, *record);

@@ -44,6 +44,7 @@ TEST(CliOptions, AcceptsItsOptions) {
     EXPECT_EQ(journal.options.resumeFile, "/etc/hostname");
     EXPECT_TRUE(journal.options.listJournals);
     EXPECT_TRUE(Parse({"--no-journal"}).options.noJournal);
+    EXPECT_TRUE(Parse({"--yes", "--no-resume"}).options.noResume);
 }
 
 TEST(CliOptions, PortsReportAndTimeOut) {
@@ -75,8 +76,9 @@ TEST(CliOptions, TheConnectTimeOutInEffect) {
 TEST(CliOptions, HelpAndVersionArePrintedAndEndTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-journal",
-                               "--list-journals", "--port", "--connect-timeout", "--report", "--version"})
+    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume",
+                               "--no-journal", "--list-journals", "--port", "--connect-timeout", "--report",
+                               "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     const Parsed version = Parse({"--version"});
@@ -97,6 +99,8 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         {"--yes=maybe"},
         {"--resume", "/nonexistent/run.journal"},
         {"--resume", "/etc/hostname", "--no-journal"},  // a restore needs this run's journal too
+        {"--resume", "/etc/hostname", "--no-resume"},
+        {"--no-resume", "--no-journal"},
         {"-y"},
         {"--port"},
         {"--port", "/dev/ttyS0", "/dev/ttyS1"},  // one device per --port

@@ -47,6 +47,7 @@ TEST(TracingSerialPort, TracesFramesBothWaysAtTheirSpeedAndPassesEverythingThrou
     ASSERT_TRUE(port.SetBaudRate(38400));  // the rest of the second frame never comes
     const uint8_t switchSpeed[] = {0x02, 0x94, 0x96};
     ASSERT_TRUE(port.Write(switchSpeed, sizeof switchSpeed));
+    port.Note("frame dropped (wrong sum): 03 50 84 D8");
     port.Close();
 
     EXPECT_THAT(device.Writes(), ElementsAre(Bytes{0x02, 0x90, 0x92}, Bytes{0x02, 0x94, 0x96}));
@@ -55,7 +56,8 @@ TEST(TracingSerialPort, TracesFramesBothWaysAtTheirSpeedAndPassesEverythingThrou
                                                   " 9600 tx 02 90 92",
                                                   " 9600 rx 06 D0 00 31 32 33 6C",
                                                   " 9600 rx-partial 03 50",
-                                                  "38400 tx 02 94 96"));
+                                                  "38400 tx 02 94 96",
+                                                  "38400 -- frame dropped (wrong sum): 03 50 84 D8"));
     EXPECT_THAT(Lines(trace.str())[1], MatchesRegex(" +[0-9]+\\.[0-9]{3} +9600 tx 02 90 92"));
 }
 
