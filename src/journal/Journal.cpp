@@ -34,13 +34,8 @@ Journal::~Journal() = default;
 
 std::string Journal::Folder() const { return storage_.Folder(); }
 
-std::string Journal::NewFileName(const JournalHeader& header) {
-    const std::string base = JournalTimeStamp(header.startedAt) + "-" + VinForFileName(header.vin);
-    const std::vector<std::string> taken = storage_.List();
-    std::string name = base + kSuffix;
-    for (int n = 2; std::find(taken.begin(), taken.end(), storage_.PathOf(name)) != taken.end(); ++n)
-        name = base + "-" + std::to_string(n) + kSuffix;
-    return name;
+std::string Journal::NewFileStem(const JournalHeader& header) {
+    return JournalTimeStamp(header.startedAt) + "-" + VinForFileName(header.vin);
 }
 
 bool Journal::Begin(const JournalEntry& entry, std::string& reason) {
@@ -50,10 +45,13 @@ bool Journal::Begin(const JournalEntry& entry, std::string& reason) {
     }
     auto current = std::make_unique<JournalEntry>(entry);
     current->header.progress = JournalProgress::Saved;
-    const std::string path = storage_.PathOf(NewFileName(current->header));
     current_.reset();
     currentPath_.clear();
-    if (!storage_.WriteAtomically(path, EncodeJournal(*current), reason)) return false;
+    lock_.reset();
+    if (!storage_.CheckFolder(reason)) return false;
+    std::string path;
+    lock_ = storage_.CreateLocked(NewFileStem(current->header), kSuffix, EncodeJournal(*current), path, reason);
+    if (!lock_) return false;
     current_ = std::move(current);
     currentPath_ = path;
     return true;
@@ -63,7 +61,7 @@ bool Journal::Mark(JournalProgress progress, std::string& reason) {
     if (!current_) return true;
     const JournalProgress before = current_->header.progress;
     current_->header.progress = progress;
-    if (storage_.WriteAtomically(currentPath_, EncodeJournal(*current_), reason)) return true;
+    if (storage_.WriteAtomically(currentPath_, EncodeJournal(*current_), reason, lock_.get())) return true;
     current_->header.progress = before;
     return false;
 }
@@ -72,21 +70,16 @@ bool Journal::MarkProgrammingStarted(std::string& reason) { return Mark(JournalP
 bool Journal::MarkWriteBackFinished(std::string& reason) { return Mark(JournalProgress::WriteBackFinished, reason); }
 bool Journal::MarkFinished(std::string& reason) { return Mark(JournalProgress::Finished, reason); }
 
-bool Journal::ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours) {
+ReadOutcome Journal::ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours) {
     ours = false;
     std::vector<uint8_t> bytes;
-    if (!storage_.Read(path, kMaxJournalFileSize, bytes, problem)) return false;
+    const ReadOutcome read = storage_.Read(path, kMaxJournalFileSize, bytes, problem);
+    if (read != ReadOutcome::Read) return read;
     const JournalDecodeResult result = DecodeJournal(bytes, entry);
-    if (result == JournalDecodeResult::Ok) return true;
+    if (result == JournalDecodeResult::Ok) return ReadOutcome::Read;
     problem = DecodeProblemText(result);
     ours = result != JournalDecodeResult::NotAJournal || EndsWith(path, kSuffix);
-    return false;
-}
-
-bool Journal::InFolder(const std::string& path) const {
-    const std::string folder = storage_.PathOf("");
-    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path.find_first_of("/\\", folder.size()) == std::string::npos;
+    return ReadOutcome::Failed;
 }
 
 std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProblem& problem) {
@@ -94,11 +87,13 @@ std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProbl
     auto file = std::make_unique<JournalFile>();
     file->path = path;
     bool ours = false;
-    if (ReadEntry(path, file->entry, problem.text, ours)) return file;
-    // A file that is not ours stays where it is, as does one a newer version of the program wrote,
-    // and one the operator keeps elsewhere.
+    const ReadOutcome read = ReadEntry(path, file->entry, problem.text, ours);
+    if (read == ReadOutcome::Read) return file;
+    problem.inUse = read == ReadOutcome::InUse;
+    // A file that is not ours stays where it is, as does one in use, one a newer version of the
+    // program wrote, and one the operator keeps outside the state folder.
     const bool newer = problem.text == DecodeProblemText(JournalDecodeResult::NewerFormat);
-    if (std::string reason; ours && !newer && InFolder(path) &&
+    if (std::string reason; ours && !problem.inUse && !newer && storage_.Holds(path) &&
                             !storage_.MoveAside(path, kAsideSuffix, problem.keptAs, reason))
         problem.text += "; " + reason;
     return nullptr;
@@ -111,7 +106,7 @@ std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<Journa
         JournalProblem problem;
         if (auto file = Load(path, problem))
             files.push_back(std::move(file));
-        else
+        else if (!problem.inUse)
             problems.push_back(std::move(problem));
     }
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
@@ -142,15 +137,21 @@ int Journal::Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProg
     return count;
 }
 
-bool Journal::MarkSuperseded(const std::string& path, std::string& reason) {
-    JournalProblem problem;
-    auto file = Load(path, problem);
-    if (!file) {
-        reason = problem.text;
+bool Journal::Hold(JournalFile& file, std::string& reason) {
+    std::vector<uint8_t> bytes;
+    if (storage_.Read(file.path, kMaxJournalFileSize, bytes, reason, &file.lock) != ReadOutcome::Read) return false;
+    auto now = std::make_unique<JournalEntry>();
+    if (DecodeJournal(bytes, *now) != JournalDecodeResult::Ok || now->header.progress != file.entry.header.progress) {
+        file.lock.reset();
+        reason = "it changed while it was being read";
         return false;
     }
-    file->entry.header.progress = JournalProgress::Superseded;
-    return storage_.WriteAtomically(path, EncodeJournal(file->entry), reason);
+    return true;
+}
+
+bool Journal::MarkSuperseded(JournalFile& file, std::string& reason) {
+    file.entry.header.progress = JournalProgress::Superseded;
+    return storage_.WriteAtomically(file.path, EncodeJournal(file.entry), reason, file.lock.get());
 }
 
 std::vector<JournalListing> Journal::List() {
@@ -160,8 +161,15 @@ std::vector<JournalListing> Journal::List() {
         if (!EndsWith(path, kSuffix)) continue;
         JournalListing listing{path, false, {}, {}};
         bool ours = false;
-        listing.usable = ReadEntry(path, *entry, listing.problem, ours);
-        if (listing.usable) listing.header = entry->header;
+        if (current_ && path == currentPath_) {
+            listing.usable = true;
+            listing.header = current_->header;
+        } else {
+            const ReadOutcome read = ReadEntry(path, *entry, listing.problem, ours);
+            listing.usable = read == ReadOutcome::Read;
+            listing.inUse = read == ReadOutcome::InUse;
+            if (listing.usable) listing.header = entry->header;
+        }
         listings.push_back(std::move(listing));
     }
     // Oldest run first; files that cannot be read after all of them.

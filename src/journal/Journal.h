@@ -8,11 +8,12 @@
 
 #include "journal/JournalFormat.h"
 
-class Storage;
+#include "platform/Storage.h"
 
 struct JournalFile {
     std::string path;
     JournalEntry entry;
+    std::unique_ptr<StorageLock> lock;  // held while this run writes the file's data back
 };
 
 // A file that looked like a journal but cannot be used; it has been moved aside for support.
@@ -20,6 +21,7 @@ struct JournalProblem {
     std::string path;    // where it was found
     std::string keptAs;  // where it is now (empty when it could not be moved)
     std::string text;    // why it is not used
+    bool inUse = false;  // a running update holds it: not a problem, just not ours to use now
 };
 
 struct JournalListing {
@@ -27,6 +29,7 @@ struct JournalListing {
     bool usable = false;
     JournalHeader header;  // when usable
     std::string problem;   // when not
+    bool inUse = false;    // a running update holds it; read neither
 };
 
 // True while the journal holds data the ECU may have lost: its run started programming and its
@@ -42,8 +45,10 @@ public:
     Journal(const Journal&) = delete;
     Journal& operator=(const Journal&) = delete;
 
-    // Writes this run's journal (its progress: saved). False, with the reason, when it did not
-    // reach the disk; the run then has no journal and the marks below do nothing.
+    // Writes this run's journal (its progress: saved) under a name of its own, and holds its lock
+    // until the next Begin or the end of this object. False, with the reason, when the folder is
+    // not fit for it or it did not reach the disk; the run then has no journal and the marks
+    // below do nothing.
     bool Begin(const JournalEntry& entry, std::string& reason);
     bool MarkProgrammingStarted(std::string& reason);
     bool MarkWriteBackFinished(std::string& reason);
@@ -63,25 +68,32 @@ public:
     int Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProgress> which,
                   std::vector<JournalProblem>& problems);
 
-    // Every journal of the folder, oldest first; touches nothing.
+    // Every journal of the folder, oldest first; touches nothing. Another run's journal in use is
+    // listed as such; this run's own is listed as it is.
     std::vector<JournalListing> List();
     // A journal named by the operator, wherever it is. A damaged one of ours is moved aside when it
     // lies in the state folder; a journal of a newer version is left where it is.
     std::unique_ptr<JournalFile> Load(const std::string& path, JournalProblem& problem);
-    bool MarkSuperseded(const std::string& path, std::string& reason);
+    // Takes the journal for this run: locked, so no other run offers it, and read again under the
+    // lock. False with the reason when another run holds it or it changed meanwhile.
+    bool Hold(JournalFile& file, std::string& reason);
+    // A journal this run holds, or one of no running update: a later run holds its data now.
+    bool MarkSuperseded(JournalFile& file, std::string& reason);
 
     static constexpr const char* kSuffix = ".journal";
     static constexpr const char* kAsideSuffix = ".unusable";
 
 private:
     bool Mark(JournalProgress progress, std::string& reason);
-    // False with the problem's text; `ours` tells whether the file is one of ours, though unusable.
-    bool ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
+    // Failed with the problem's text (`ours` tells whether the file is one of ours, though
+    // unusable), or InUse when a running update holds it.
+    ReadOutcome ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
+    // The usable journals, newest first; those in use are left out.
     std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
-    std::string NewFileName(const JournalHeader& header);
-    bool InFolder(const std::string& path) const;
+    static std::string NewFileStem(const JournalHeader& header);
 
     Storage& storage_;
     std::unique_ptr<JournalEntry> current_;
     std::string currentPath_;
+    std::unique_ptr<StorageLock> lock_;  // on this run's journal
 };

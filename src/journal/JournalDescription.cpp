@@ -19,6 +19,7 @@ std::string DescribeJournal(const JournalHeader& header) {
 }
 
 std::string JournalListingLine(const JournalListing& listing) {
+    if (listing.inUse) return listing.path + "  in use by a running update";
     if (!listing.usable) return listing.path + "  unusable: " + listing.problem;
     const JournalHeader& h = listing.header;
     return listing.path + "  VIN " + PrintableVin(h.vin) + "  HW serial " + HardwareSerialText(h.hardwareSerial) +

@@ -133,6 +133,14 @@ bool CFlashDlg::OfferJournalRestore() {
         }
     }
 
+    // Held from now on: no other run offers it while this one writes its data back.
+    if (std::string reason; !journal->Hold(*chosen, reason)) {
+        host.ShowMessageBox(std::string(Text::JournalUnusable) + chosen->path + "\n" + reason, "",
+                            MessageIcon::Exclamation, MessageButtons::Ok);
+        if (journalSettings.resumeFrom.empty() && infoBlockErased == 0) return true;
+        FinishWithStatus(journalSettings.resumeFrom.empty() ? Text::UnknownEcu : Text::NamedJournalUnusable);
+        return false;
+    }
     snapshotReadAtStart = std::make_unique<SnapshotCopy>(SnapshotCopy{ecuDataSnapshot, savedMarks});
     ecuDataSnapshot = chosen->entry.snapshot;
     savedMarks = chosen->entry.savedMarks;

@@ -54,7 +54,10 @@ bool CFlashDlg::BeginJournal() {
     if (journal->Begin(*entry, reason)) {
         // This run's journal holds the interrupted run's data from now on, and earlier runs of this
         // ECU that erased nothing hold nothing the ECU lacks.
-        if (restoreSource) journal->MarkSuperseded(restoreSource->path, reason);
+        if (restoreSource) {
+            journal->MarkSuperseded(*restoreSource, reason);
+            restoreSource->lock.reset();  // it holds nothing any run needs now
+        }
         std::vector<JournalProblem> problems;
         journal->Supersede(header.Identity(), {JournalProgress::Saved}, problems);
         return true;

@@ -137,11 +137,13 @@ TEST(InterruptedUpdateUnattended, AnotherEcusJournalIsRefusedAndThatEcuLeftUntou
     Workshop first(EcuOfModel(0, 0));
     first.StartProgram(Unattended());
     ASSERT_TRUE(first.run.RunUntil([&] { return Shown(first.run, "Writing (Base) - 50%"); }, 20 * 60 * 1000));
+    const std::string journalOfTheFirst = first.RunJournalPath();
+    first.KillProgram();
 
     sim::SimOptions otherEcu = EcuOfModel(0, 0);
     otherEcu.seed = 2;
     Workshop second(otherEcu);
-    second.StartProgram(Resuming(first.RunJournalPath()));
+    second.StartProgram(Resuming(journalOfTheFirst));
     ASSERT_TRUE(second.run.RunToEnd()) << Listed(second.run.StatusTexts());
     EXPECT_EQ(second.ExitCode(), 1);
     EXPECT_EQ(second.run.StatusTexts().back(), Text::NamedJournalOfAnotherEcu);

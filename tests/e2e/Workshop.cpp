@@ -40,10 +40,17 @@ std::string LeaveInterruptedJournal(Storage& storage, const JournalHeader& heade
 
 Workshop::Workshop(sim::SimOptions ecu) : storage(root.File("state")), run(std::move(ecu)) {}
 
+void Workshop::KillProgram() {
+    run.dlg().OnClose();
+    run.dlg().journalSettings.journal = nullptr;
+    run.dlg().restoreSource.reset();
+    journal.reset();
+}
+
 void Workshop::StartProgram(JournalSettings settings) {
     TestBench& b = run.bench;
     if (started_) {
-        run.dlg().OnClose();
+        KillProgram();
         run.simulator.PowerCycle(b.clock.NowMs() * 1000);
         b.dlg = std::make_unique<CFlashDlg>(PlatformServices{b.host, b.clock, b.link, b.ports, b.system});
     }

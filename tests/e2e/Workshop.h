@@ -25,6 +25,9 @@ class Workshop {
 public:
     explicit Workshop(sim::SimOptions ecu);
 
+    // The program ends without its close steps reaching the ECU (it is killed): its journal is
+    // left as it was, no longer held by a running update.
+    void KillProgram();
     // A program started on the ECU. Any program before it ended without its close steps reaching
     // the ECU (killed), and the operator switched the ECU off and on.
     void StartProgram(JournalSettings settings = {});

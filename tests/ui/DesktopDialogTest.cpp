@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "FakeSerialPort.h"
+#include "FlashUpdaterVersion.h"
 #include "WindowDriver.h"
 #include "app/ControlIds.h"
 #include "ui/qt/CAboutDlg.h"
@@ -106,7 +107,7 @@ TEST(DesktopDialog, EscapeAndTheCloseBoxBothStopTheLinkAndEndTheDialog) {
     }
 }
 
-TEST(DesktopDialog, TheAboutBoxOpensFromTheWindowMenuEntryWithTheTitleAsItsText) {
+TEST(DesktopDialog, TheAboutBoxOpensFromTheWindowMenuEntryWithTheTitleAndTheVersionAsItsText) {
     FakeSerialPort port;
     WindowDriver ui(port, {});
     std::unique_ptr<QMenu> menu(ui.Window().CreateWindowMenu());
@@ -134,7 +135,7 @@ TEST(DesktopDialog, TheAboutBoxOpensFromTheWindowMenuEntryWithTheTitleAsItsText)
 
     EXPECT_EQ(answerer.Answered(), 2);
     EXPECT_EQ(aboutCaption, QStringLiteral("About..."));
-    EXPECT_EQ(aboutText, kTitle);
+    EXPECT_EQ(aboutText, kTitle + QStringLiteral("\nVersion " FLASH_UPDATER_VERSION));
     EXPECT_TRUE(ui.Window().isVisible()) << "the About box leaves the dialog running";
 }
 

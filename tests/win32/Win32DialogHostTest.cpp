@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "FlashUpdaterVersion.h"
 #include "app/ControlIds.h"
 #include "ui/win32/Win32DialogHost.h"
 #include "ui/win32/resource.h"
@@ -106,7 +107,7 @@ TEST_F(DialogOnThisThread, TheSystemMenuEntryAndTheAboutBoxShowTheProgramsTexts)
     EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
 
     // The operator reads the box and presses OK.
-    std::string shown, caption;
+    std::string shown, caption, version;
     std::thread operatorAtTheBox([&] {
         HWND box = nullptr;
         for (int tries = 0; !box && tries < 3000; ++tries) {  // a fresh Wine desktop can be slow to start
@@ -118,6 +119,8 @@ TEST_F(DialogOnThisThread, TheSystemMenuEntryAndTheAboutBoxShowTheProgramsTexts)
         char text[128] = {};
         GetWindowTextA(GetWindow(box, GW_CHILD), text, sizeof text);
         shown = text;
+        GetDlgItemTextA(box, IDC_ABOUT_VERSION, text, sizeof text);
+        version = text;
         GetWindowTextA(box, text, sizeof text);
         caption = text;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -126,6 +129,7 @@ TEST_F(DialogOnThisThread, TheSystemMenuEntryAndTheAboutBoxShowTheProgramsTexts)
     operatorAtTheBox.join();
     EXPECT_EQ(caption, "About...");
     EXPECT_EQ(shown, "Ombrix Flash Update [K410/K411/K412/M530/P640] V1.0");
+    EXPECT_EQ(version, "Version " FLASH_UPDATER_VERSION) << "a further line below the title";
 }
 
 }  // namespace

@@ -2,19 +2,26 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "journal/StateFolder.h"
+#include "platform/NumberedName.h"
 
 namespace {
 
+// A file replaced between our open and our lock is opened again; this many times at most.
+constexpr int kOpenAttempts = 100;
+
 std::string ErrorText(int error) { return std::generic_category().message(error); }
+std::string Failure(const std::string& path) { return path + ": " + ErrorText(errno); }
 
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -22,32 +29,98 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    ~Descriptor() { Close(); }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// flock belongs to the open file, so the lock lives as long as this descriptor.
+class PosixLock final : public StorageLock {
+public:
+    PosixLock(Descriptor file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
+    // The file under the path now is `file`, locked already; the old one's lock goes with it.
+    void Replace(Descriptor file) { file_ = std::move(file); }
+
+private:
+    Descriptor file_;
+    std::string path_;
+};
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+enum class Opened { Locked, InUse, Missing, Failed };
+
+// Opens the regular file at `path`, never through a link, and takes the flock `how` on it: LOCK_EX
+// to hold it, LOCK_SH to read it or to guard a rename or a rewrite by someone not holding it (that
+// keeps holders away, not readers). A rename puts another file under the path, so the lock counts
+// only while the path still names the file locked.
+Opened OpenLocked(const std::string& path, int how, Descriptor& file, std::string& reason) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        // O_NONBLOCK: a FIFO planted under the name must not hang the open.
+        file = Descriptor(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (!file) {
+            const int error = errno;
+            reason = path + ": " + ErrorText(error);
+            return error == ENOENT ? Opened::Missing : Opened::Failed;
+        }
+        struct stat opened {};
+        if (fstat(file.get(), &opened) != 0) {
+            reason = Failure(path);
+            return Opened::Failed;
+        }
+        if (!S_ISREG(opened.st_mode)) {
+            reason = path + ": not a regular file";
+            return Opened::Failed;
+        }
+        if (flock(file.get(), how | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            reason = held ? path + ": " + kStorageInUse : Failure(path);
+            return held ? Opened::InUse : Opened::Failed;
+        }
+        struct stat named {};
+        if (lstat(path.c_str(), &named) == 0 && SameFile(opened, named)) return Opened::Locked;
+    }
+    reason = path + ": replaced again and again while being opened";
+    return Opened::Failed;
+}
+
+// Mode 0700: the program's state is the user's alone.
 bool MakeFolders(const std::string& folder, std::string& reason) {
     for (std::size_t at = 1; at <= folder.size(); ++at) {
         if (at != folder.size() && folder[at] != '/') continue;
         const std::string part = folder.substr(0, at);
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            reason = part + ": " + ErrorText(errno);
+            reason = Failure(part);
             return false;
         }
-    }
-    struct stat info {};
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        reason = folder + ": " + ErrorText(errno ? errno : ENOTDIR);
-        return false;
     }
     return true;
 }
 
 // The rename itself is on the disk only once the folder is.
 bool SyncFolder(const std::string& folder, std::string& reason) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || fsync(fd) != 0) {
-        reason = folder + ": " + ErrorText(errno);
-        if (fd >= 0) close(fd);
+    const Descriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd || fsync(fd.get()) != 0) {
+        reason = Failure(folder);
         return false;
     }
-    close(fd);
     return true;
 }
 
@@ -61,9 +134,61 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0;
+// A private file beside the one it is to become: a name nobody else has (mkostemp), mode 0600,
+// locked before anyone else could know the name, and removed again unless it was put in place.
+class Temporary {
+public:
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary() {
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+
+    bool Write(const std::string& beside, std::span<const uint8_t> bytes, std::string& reason) {
+        std::string name = beside + ".tmp-XXXXXX";
+        file_ = Descriptor(mkostemp(name.data(), O_CLOEXEC));
+        if (!file_) {
+            reason = Failure(FolderOf(beside));
+            return false;
+        }
+        path_ = name;
+        if (flock(file_.get(), LOCK_EX | LOCK_NB) != 0 || !WriteAll(file_.get(), bytes) || fsync(file_.get()) != 0) {
+            reason = Failure(path_);
+            return false;
+        }
+        return true;
+    }
+    const std::string& Path() const { return path_; }
+    // Its name has gone (renamed over the file it became, or removed by the caller); the file and
+    // its lock go to the caller.
+    Descriptor Release() {
+        path_.clear();
+        return std::move(file_);
+    }
+
+private:
+    Descriptor file_;
+    std::string path_;
+};
+
+bool ReadAll(int fd, const std::string& path, std::size_t limit, std::vector<uint8_t>& out, std::string& reason) {
+    out.clear();
+    uint8_t chunk[4096];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            reason = Failure(path);
+            return false;
+        }
+        if (n == 0) return true;
+        if (out.size() + static_cast<std::size_t>(n) > limit) {
+            reason = path + ": larger than a journal can be";
+            return false;
+        }
+        out.insert(out.end(), chunk, chunk + n);
+    }
 }
 
 } // namespace
@@ -74,58 +199,106 @@ std::string FolderStorage::DefaultFolder() {
 
 std::string FolderStorage::PathOf(std::string_view name) const { return folder_ + "/" + std::string(name); }
 
-bool FolderStorage::WriteAtomically(const std::string& path, std::span<const uint8_t> bytes, std::string& reason) {
-    const std::string folder = FolderOf(path);
-    if (!MakeFolders(folder, reason)) return false;
-    const std::string temporary = path + ".tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        reason = temporary + ": " + ErrorText(errno);
-        return false;
-    }
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
-    const int writeError = errno;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed) {
-        reason = temporary + ": " + ErrorText(written ? errno : writeError);
-        unlink(temporary.c_str());
-        return false;
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        reason = path + ": " + ErrorText(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return SyncFolder(folder, reason);
+bool FolderStorage::Holds(const std::string& path) const {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    if (name.empty() || name == "." || name == "..") return false;
+    struct stat named {}, ours {};
+    return stat(FolderOf(path).c_str(), &named) == 0 && stat(folder_.c_str(), &ours) == 0 && SameFile(named, ours);
 }
 
-bool FolderStorage::Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out, std::string& reason) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = path + ": " + ErrorText(errno);
+bool FolderStorage::CheckFolder(std::string& reason) {
+    if (folder_.empty()) {
+        reason = "no folder named";
         return false;
     }
-    out.clear();
-    uint8_t chunk[4096];
-    for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            reason = path + ": " + ErrorText(errno);
-            break;
-        }
-        if (n == 0) {
-            close(fd);
-            return true;
-        }
-        if (out.size() + static_cast<std::size_t>(n) > limit) {
-            reason = path + ": larger than a journal can be";
-            break;
-        }
-        out.insert(out.end(), chunk, chunk + n);
+    if (!MakeFolders(folder_, reason)) return false;
+    struct stat info {};
+    if (stat(folder_.c_str(), &info) != 0) {
+        reason = Failure(folder_);
+        return false;
     }
-    close(fd);
-    return false;
+    if (!S_ISDIR(info.st_mode)) {
+        reason = folder_ + ": not a folder";
+        return false;
+    }
+    if (info.st_uid != geteuid()) {
+        reason = folder_ + ": belongs to another user";
+        return false;
+    }
+    if ((info.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        reason = folder_ + ": open to other users (mode " + mode + ")";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<StorageLock> FolderStorage::CreateLocked(std::string_view stem, std::string_view suffix,
+                                                         std::span<const uint8_t> bytes, std::string& path,
+                                                         std::string& reason) {
+    const std::string base = PathOf(stem);
+    if (!MakeFolders(folder_, reason)) return nullptr;
+    Temporary temporary;
+    if (!temporary.Write(NumberedName(base, 1, suffix), bytes, reason)) return nullptr;
+    // link(2) never replaces a name: the file appears whole, locked, under a name nobody had.
+    for (int n = 1; n <= kMaxNumberedNames; ++n) {
+        const std::string name = NumberedName(base, n, suffix);
+        if (link(temporary.Path().c_str(), name.c_str()) != 0) {
+            if (errno == EEXIST) continue;
+            reason = Failure(name);
+            return nullptr;
+        }
+        unlink(temporary.Path().c_str());
+        Descriptor file = temporary.Release();
+        if (!SyncFolder(folder_, reason)) {
+            unlink(name.c_str());
+            return nullptr;
+        }
+        path = name;
+        return std::make_unique<PosixLock>(std::move(file), name);
+    }
+    reason = NumberedName(base, 1, suffix) + ": every numbered name is taken";
+    return nullptr;
+}
+
+bool FolderStorage::WriteAtomically(const std::string& path, std::span<const uint8_t> bytes, std::string& reason,
+                                    StorageLock* lock) {
+    auto* const held = dynamic_cast<PosixLock*>(lock);
+    if (lock && (!held || held->Path() != path)) {
+        reason = path + ": the lock given is another file's";
+        return false;
+    }
+    if (!MakeFolders(FolderOf(path), reason)) return false;
+    Descriptor guard;
+    if (!held) {
+        const Opened opened = OpenLocked(path, LOCK_SH, guard, reason);
+        if (opened == Opened::InUse || opened == Opened::Failed) return false;
+    }
+    Temporary temporary;
+    if (!temporary.Write(path, bytes, reason)) return false;
+    if (rename(temporary.Path().c_str(), path.c_str()) != 0) {
+        reason = Failure(path);
+        return false;
+    }
+    Descriptor placed = temporary.Release();
+    if (held) held->Replace(std::move(placed));
+    return SyncFolder(FolderOf(path), reason);
+}
+
+ReadOutcome FolderStorage::Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out,
+                                std::string& reason, std::unique_ptr<StorageLock>* keep) {
+    Descriptor file;
+    // A shared lock for a plain read: readers do not stand in each other's way.
+    switch (OpenLocked(path, keep ? LOCK_EX : LOCK_SH, file, reason)) {
+    case Opened::Locked: break;
+    case Opened::InUse: return ReadOutcome::InUse;
+    case Opened::Missing:
+    case Opened::Failed: return ReadOutcome::Failed;
+    }
+    if (!ReadAll(file.get(), path, limit, out, reason)) return ReadOutcome::Failed;
+    if (keep) *keep = std::make_unique<PosixLock>(std::move(file), path);
+    return ReadOutcome::Read;
 }
 
 std::vector<std::string> FolderStorage::List() {
@@ -133,9 +306,9 @@ std::vector<std::string> FolderStorage::List() {
     DIR* dir = opendir(folder_.c_str());
     if (!dir) return paths;
     while (const dirent* entry = readdir(dir)) {
-        const std::string path = PathOf(entry->d_name);
         struct stat info {};
-        if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) paths.push_back(path);
+        if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            paths.push_back(PathOf(entry->d_name));
     }
     closedir(dir);
     return paths;
@@ -143,12 +316,23 @@ std::vector<std::string> FolderStorage::List() {
 
 bool FolderStorage::MoveAside(const std::string& path, std::string_view suffix, std::string& moved,
                              std::string& reason) {
-    std::string target = path + std::string(suffix);
-    for (int n = 2; Exists(target); ++n) target = path + "-" + std::to_string(n) + std::string(suffix);
-    if (rename(path.c_str(), target.c_str()) != 0) {
-        reason = path + ": " + ErrorText(errno);
-        return false;
+    Descriptor guard;
+    if (OpenLocked(path, LOCK_SH, guard, reason) != Opened::Locked) return false;
+    for (int n = 1; n <= kMaxNumberedNames; ++n) {
+        const std::string target = NumberedName(path, n, suffix);
+        if (link(path.c_str(), target.c_str()) != 0) {
+            if (errno == EEXIST) continue;
+            reason = Failure(target);
+            return false;
+        }
+        if (unlink(path.c_str()) != 0) {
+            reason = Failure(path);
+            unlink(target.c_str());
+            return false;
+        }
+        moved = target;
+        return SyncFolder(FolderOf(target), reason);
     }
-    moved = target;
-    return SyncFolder(FolderOf(target), reason);
+    reason = NumberedName(path, 1, suffix) + ": every numbered name is taken";
+    return false;
 }

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ui/console/ProgramVersion.h"
+#include "FlashUpdaterVersion.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
                  "those named by --port, else those named by FLASH_UPDATER_PORTS (separated by ':'), else the "
                  "serial devices found.",
                  kProgramName);
-    app.set_version_flag("--version", std::string(kProgramName) + " " + kProgramVersion,
+    app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
                          "Print the program's version and exit");
     app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");
     app.add_option("--debug-file", options.debugFile, "The file a debug report is appended to")

@@ -22,7 +22,7 @@
 #include "ui/console/ConsolePlatform.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
-#include "ui/console/ProgramVersion.h"
+#include "FlashUpdaterVersion.h"
 #include "ui/console/RunReport.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     if (options.reportFile) {
         RunReport report = DescribeRun(*dlg, host.StatusText(), exitCode);
         report.program = "flash-updater-cli";
-        report.version = kProgramVersion;
+        report.version = FLASH_UPDATER_VERSION;
         report.startedAt = startedAt;
         report.endedAt = std::chrono::system_clock::now();
         if (std::string reason; !WriteRunReport(*options.reportFile, RunReportJson(report), reason))

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "FlashUpdaterVersion.h"
 #include "app/Texts.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/DialogUnits.h"
@@ -15,7 +16,7 @@ CAboutDlg::CAboutDlg(const QString& text, QWidget* parent) : QDialog(parent) {
     setFixedSize(units.ToPixels(175, 92));
     // The title is wider than the template's one-line static: it wraps into the room above the
     // button instead of being cut off after its first words.
-    auto* label = new QLabel(text, this);
+    auto* label = new QLabel(text + QStringLiteral("\nVersion " FLASH_UPDATER_VERSION), this);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-// The About box: one line of text and OK.
+// The About box: the given text, the program's version on a line below it, and OK.
 class CAboutDlg final : public QDialog {
 public:
     CAboutDlg(const QString& text, QWidget* parent);

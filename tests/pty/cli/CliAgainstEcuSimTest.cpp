@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 
 #include "CliProcess.h"
+#include "FlashUpdaterVersion.h"
 #include "EcuSimProcess.h"
 #include "ecu/ExpectedChecksums.h"
 #include "ecu/RecordRepairs.h"
@@ -416,6 +417,33 @@ TEST(CliAgainstEcuSim, AnUpdateKilledMidBaseIsCompletedFromItsJournal) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     unlink(report.c_str());
+}
+
+// Two stations' runs started in the same second on ECUs without a VIN: each keeps a journal of its
+// own (the names are reserved, never shared). A refused level-7 key ends each run right after
+// "Proceed ->", when its journal is written.
+TEST(CliAgainstEcuSim, TwoRunsStartedTogetherOnEcusWithoutAVinKeepTwoJournals) {
+    char folder[] = "/tmp/flash-updater-cli-journals-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    {
+        const std::vector<std::string> ecu = With(kQuickEcu, {"--vin", "", "--fault", "nrc=35@2708"});
+        EcuSimProcess firstEcu(ecu), secondEcu(ecu);
+        CliProcess first({"--yes"}, firstEcu.SlavePath(), CliProcess::Stdout::Pipe, "", folder);
+        CliProcess second({"--yes"}, secondEcu.SlavePath(), CliProcess::Stdout::Pipe, "", folder);
+        EXPECT_EQ(first.WaitForExit(), 1) << first.Output() << first.Errors();
+        EXPECT_EQ(second.WaitForExit(), 1) << second.Output() << second.Errors();
+        EXPECT_EQ(first.Lines().back(), "Error - Invalid Key!");
+        EXPECT_EQ(second.Lines().back(), "Error - Invalid Key!");
+    }
+    std::vector<std::string> journals;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(folder) + "/flash-updater"))
+        journals.push_back(entry.path().filename().string());
+    std::sort(journals.begin(), journals.end());
+    ASSERT_EQ(journals.size(), 2u) << ::testing::PrintToString(journals);
+    EXPECT_THAT(journals[0], MatchesRegex("[0-9]{8}-[0-9]{6}Z-unknown-vin(-2)?\\.journal"));
+    EXPECT_THAT(journals[1], MatchesRegex("[0-9]{8}-[0-9]{6}Z-unknown-vin(-2)?\\.journal"));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 } // namespace

@@ -4,8 +4,11 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <span>
+#include <string>
 #include <string_view>
 
+#include "TemporaryFolder.h"
 #include "journal/JournalFormat.h"
 
 // A journal entry with every field set and a snapshot whose bytes differ from one another.
@@ -28,4 +31,12 @@ inline std::unique_ptr<JournalEntry> SampleEntry(std::string_view vin = "WVWZZZ1
     for (std::size_t i = 0; i < sizeof entry->snapshot; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + vin[0]);
     for (std::size_t i = 0; i < entry->savedMarks.size(); ++i) entry->savedMarks[i] = i % 3 == 0;
     return entry;
+}
+
+// The journal as the disk holds it now, read past any lock on it; null when it does not decode.
+inline std::unique_ptr<JournalEntry> JournalOnDisk(const std::string& path) {
+    const std::string text = TemporaryFolder::ReadAll(path);
+    auto entry = std::make_unique<JournalEntry>();
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    return DecodeJournal(bytes, *entry) == JournalDecodeResult::Ok ? std::move(entry) : nullptr;
 }

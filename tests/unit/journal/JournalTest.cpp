@@ -9,6 +9,7 @@
 #include "JournalSamples.h"
 #include "TemporaryFolder.h"
 #include "journal/Journal.h"
+#include "journal/JournalDescription.h"
 #include "platform/FolderStorage.h"
 
 namespace {
@@ -38,21 +39,27 @@ protected:
     // A finished step of an earlier run, as it was left on the disk.
     std::string Leave(std::string_view vin, JournalTime at, JournalProgress progress,
                       std::array<uint8_t, 4> serial = kSerial) {
-        Journal earlier(storage);
-        std::string reason;
-        EXPECT_TRUE(earlier.Begin(*SampleEntry(vin, at, serial), reason)) << reason;
-        if (progress >= JournalProgress::ProgrammingStarted) earlier.MarkProgrammingStarted(reason);
-        if (progress >= JournalProgress::WriteBackFinished) earlier.MarkWriteBackFinished(reason);
-        if (progress >= JournalProgress::Finished) earlier.MarkFinished(reason);
-        if (progress == JournalProgress::Superseded) earlier.MarkSuperseded(earlier.CurrentPath(), reason);
-        return earlier.CurrentPath();
+        std::string path, reason;
+        {
+            Journal earlier(storage);
+            EXPECT_TRUE(earlier.Begin(*SampleEntry(vin, at, serial), reason)) << reason;
+            if (progress >= JournalProgress::ProgrammingStarted) earlier.MarkProgrammingStarted(reason);
+            if (progress >= JournalProgress::WriteBackFinished) earlier.MarkWriteBackFinished(reason);
+            if (progress >= JournalProgress::Finished) earlier.MarkFinished(reason);
+            path = earlier.CurrentPath();
+        }
+        if (progress == JournalProgress::Superseded) {
+            JournalProblem problem;
+            auto file = journal.Load(path, problem);
+            EXPECT_TRUE(file && journal.MarkSuperseded(*file, reason)) << problem.text << reason;
+        }
+        return path;
     }
 
-    JournalProgress ProgressOf(const std::string& path) {
-        JournalProblem problem;
-        const auto file = journal.Load(path, problem);
-        EXPECT_TRUE(file) << problem.text;
-        return file ? file->entry.header.progress : JournalProgress::Superseded;
+    static JournalProgress ProgressOf(const std::string& path) {
+        const auto entry = JournalOnDisk(path);
+        EXPECT_TRUE(entry) << path;
+        return entry ? entry->header.progress : JournalProgress::Superseded;
     }
 };
 
@@ -79,11 +86,10 @@ TEST_F(JournalTest, RunIsSavedAndMarkedAsItGetsOn) {
         EXPECT_EQ(ProgressOf(journal.CurrentPath()), step.expected);
     }
 
-    JournalProblem problem;
-    const auto kept = journal.Load(journal.CurrentPath(), problem);
+    const auto kept = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(kept);
-    EXPECT_EQ(std::memcmp(&kept->entry.snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
-    EXPECT_EQ(kept->entry.savedMarks, entry->savedMarks);
+    EXPECT_EQ(std::memcmp(&kept->snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
+    EXPECT_EQ(kept->savedMarks, entry->savedMarks);
     EXPECT_EQ(root.Names(), std::vector<std::string>{"state"});
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
 }
@@ -131,6 +137,40 @@ TEST_F(JournalTest, OnlyJournalsOfTheSameKnownEcuAreSuperseded) {
 
     EXPECT_EQ(journal.Supersede({Vin("\xff"), kSerial}, {JournalProgress::WriteBackFinished}, problems), 0);
     EXPECT_EQ(ProgressOf(blank), JournalProgress::WriteBackFinished);
+}
+
+// Another instance of the program, on another adapter, is still at it.
+TEST_F(JournalTest, JournalOfARunStillGoingOnIsNeitherOfferedNorTouched) {
+    FolderStorage otherInstance(folder);
+    auto running = std::make_unique<Journal>(otherInstance);
+    std::string reason;
+    ASSERT_TRUE(running->Begin(*SampleEntry(), reason)) << reason;
+    ASSERT_TRUE(running->MarkProgrammingStarted(reason)) << reason;
+    const std::string path = running->CurrentPath();
+
+    EXPECT_TRUE(journal.FindInterrupted(problems).empty());
+    EXPECT_TRUE(problems.empty());
+    const auto listing = journal.List();
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(JournalListingLine(listing[0]), path + "  in use by a running update");
+    JournalProblem problem;
+    EXPECT_FALSE(journal.Load(path, problem));
+    EXPECT_TRUE(problem.inUse);
+    EXPECT_TRUE(problem.keptAs.empty());
+    EXPECT_EQ(ProgressOf(path), JournalProgress::ProgrammingStarted);
+    EXPECT_TRUE(running->List()[0].usable) << "its own run lists it as it is";
+
+    running.reset();
+    auto found = journal.FindInterrupted(problems);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0]->path, path);
+    // Taken by a run that writes its data back, it is in use again for every other run.
+    ASSERT_TRUE(journal.Hold(*found[0], reason)) << reason;
+    Journal other(otherInstance);
+    EXPECT_TRUE(other.FindInterrupted(problems).empty());
+    EXPECT_TRUE(journal.MarkSuperseded(*found[0], reason)) << reason;
+    found[0].reset();
+    EXPECT_EQ(ProgressOf(path), JournalProgress::Superseded);
 }
 
 TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
@@ -212,6 +252,13 @@ TEST_F(JournalTest, UnwritableFolderIsReportedAndTheRunHasNoJournal) {
     FolderStorage nowhere("");
     EXPECT_FALSE(Journal(nowhere).Begin(*SampleEntry(), reason));
     EXPECT_EQ(reason, "the environment names no folder for the program's state");
+
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::others_read);
+    EXPECT_FALSE(journal.Begin(*SampleEntry(), reason));
+    EXPECT_EQ(reason, folder + ": open to other users (mode 0704)");
+    EXPECT_FALSE(journal.Active());
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(JournalTest, ReadOnlyFolderIsReported) {

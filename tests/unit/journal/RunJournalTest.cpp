@@ -52,10 +52,9 @@ protected:
         return path;
     }
 
-    JournalProgress ProgressOf(const std::string& path) {
-        JournalProblem problem;
-        const auto file = journal.Load(path, problem);
-        return file ? file->entry.header.progress : JournalProgress::Superseded;
+    static JournalProgress ProgressOf(const std::string& path) {
+        const auto entry = JournalOnDisk(path);
+        return entry ? entry->header.progress : JournalProgress::Superseded;
     }
 
     bool SnapshotIs(const JournalEntry& entry) const {
@@ -73,10 +72,9 @@ protected:
 
 TEST_F(RunJournalTest, BeginSavesTheSnapshotAndWhoTheEcuIs) {
     ASSERT_TRUE(dlg.BeginJournal());
-    JournalProblem problem;
-    const auto saved = journal.Load(journal.CurrentPath(), problem);
-    ASSERT_TRUE(saved) << problem.text;
-    const JournalHeader& h = saved->entry.header;
+    const auto saved = JournalOnDisk(journal.CurrentPath());
+    ASSERT_TRUE(saved);
+    const JournalHeader& h = saved->header;
     EXPECT_EQ(h.progress, JournalProgress::Saved);
     EXPECT_EQ(std::string(h.vin.begin(), h.vin.end()), kVin);
     EXPECT_EQ(h.hardwareSerial, (std::array<uint8_t, 4>{0x03, 0x12, 0xAB, 0x05}));
@@ -87,7 +85,7 @@ TEST_F(RunJournalTest, BeginSavesTheSnapshotAndWhoTheEcuIs) {
     EXPECT_EQ(h.softwareTime, "09:30:00");
     EXPECT_EQ(h.softwareVersion, "304E");
     EXPECT_EQ(JournalTimeText(h.startedAt), "2026-12-10 14:02:09");
-    EXPECT_TRUE(SnapshotIs(saved->entry));
+    EXPECT_TRUE(SnapshotIs(*saved));
     EXPECT_TRUE(host.MessageBoxes().empty());
 
     EXPECT_TRUE(dlg.RecordProgrammingStart());
@@ -157,9 +155,9 @@ TEST_F(RunJournalTest, OperatorIsAskedAboutAnInterruptedRunAndItsDataIsWrittenBa
 
     ASSERT_TRUE(dlg.BeginJournal());
     EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
-    const auto own = journal.Load(journal.CurrentPath(), problem);
+    const auto own = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(own);
-    EXPECT_TRUE(SnapshotIs(own->entry));
+    EXPECT_TRUE(SnapshotIs(*own));
 }
 
 TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
@@ -235,12 +233,11 @@ TEST_F(RunJournalTest, ARunThatWritesBackKeepsBothAndSupersedesTheOlderJournals)
     EXPECT_NE(YesNoBoxes()[0].text.find("VIN: none readable"), std::string::npos) << YesNoBoxes()[0].text;
 
     ASSERT_TRUE(dlg.BeginJournal());
-    JournalProblem problem;
-    const auto own = journal.Load(journal.CurrentPath(), problem);
+    const auto own = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(own);
-    EXPECT_EQ(std::string(own->entry.header.vin.begin(), own->entry.header.vin.end()), kVin);
-    ASSERT_TRUE(own->entry.hasRecordsReadAtStart);
-    EXPECT_EQ(std::memcmp(&own->entry.recordsReadAtStart, &readNow, sizeof readNow), 0);
+    EXPECT_EQ(std::string(own->header.vin.begin(), own->header.vin.end()), kVin);
+    ASSERT_TRUE(own->hasRecordsReadAtStart);
+    EXPECT_EQ(std::memcmp(&own->recordsReadAtStart, &readNow, sizeof readNow), 0);
     EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(erasedNothing), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::ProgrammingStarted);

@@ -1,15 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <latch>
+#include <thread>
 
 #include "TemporaryFolder.h"
 #include "platform/FolderStorage.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 std::span<const uint8_t> BytesOf(const std::string& text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
+
+std::string Text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
 TEST(FolderStorage, ReplacesWholeFilesAndListsOnlyFiles) {
     TemporaryFolder root;
@@ -17,19 +31,24 @@ TEST(FolderStorage, ReplacesWholeFilesAndListsOnlyFiles) {
     const std::string path = storage.PathOf("a.journal");
     // What an interrupted earlier write left behind does not stand in the way.
     TemporaryFolder::WriteAll(path + ".tmp", "half");
-    std::filesystem::create_directory(root.File("sub"));
+    fs::create_directory(root.File("sub"));
+    fs::create_symlink(path + ".tmp", root.File("link"));
 
     std::string reason;
     ASSERT_TRUE(storage.WriteAtomically(path, BytesOf("first"), reason)) << reason;
     ASSERT_TRUE(storage.WriteAtomically(path, BytesOf("second"), reason)) << reason;
     EXPECT_EQ(TemporaryFolder::ReadAll(path), "second");
-    EXPECT_EQ(storage.List(), std::vector<std::string>{path});
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    auto listed = storage.List();
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{path, path + ".tmp"}));
 
     std::vector<uint8_t> read;
-    ASSERT_TRUE(storage.Read(path, 6, read, reason)) << reason;
-    EXPECT_EQ(std::string(read.begin(), read.end()), "second");
-    EXPECT_FALSE(storage.Read(path, 5, read, reason));
+    ASSERT_EQ(storage.Read(path, 6, read, reason), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "second");
+    EXPECT_EQ(storage.Read(path, 5, read, reason), ReadOutcome::Failed);
     EXPECT_EQ(reason, path + ": larger than a journal can be");
+    EXPECT_EQ(storage.Read(root.File("sub"), 5, read, reason), ReadOutcome::Failed);
 }
 
 TEST(FolderStorage, MovingAsideNeverOverwrites) {
@@ -45,6 +64,238 @@ TEST(FolderStorage, MovingAsideNeverOverwrites) {
     EXPECT_EQ(root.Names(), (std::vector<std::string>{"b.journal-2.unusable", "b.journal-3.unusable", "b.journal.unusable"}));
     EXPECT_EQ(TemporaryFolder::ReadAll(path + ".unusable"), "one");
     EXPECT_FALSE(storage.MoveAside(path, ".unusable", moved, reason));
+}
+
+// Two objects on one folder stand for two instances of the program: flock(2) sets one open of a
+// file against every other, also within one process.
+class TwoInstances : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    FolderStorage first{root.File("state")};
+    FolderStorage second{root.File("state")};
+    std::string reason;
+    std::vector<uint8_t> read;
+
+    std::unique_ptr<StorageLock> Create(FolderStorage& storage, const std::string& content, std::string& path) {
+        auto lock = storage.CreateLocked("run", ".journal", BytesOf(content), path, reason);
+        EXPECT_TRUE(lock) << reason;
+        return lock;
+    }
+};
+
+TEST_F(TwoInstances, AHeldFileIsInUseForEveryOtherOpenUntilItsLockGoes) {
+    std::string path;
+    auto lock = Create(first, "saved", path);
+    ASSERT_EQ(path, first.PathOf("run.journal"));
+
+    // The holder's own plain Read is one more open: it answers InUse like the other instance's.
+    for (FolderStorage* storage : {&second, &first}) {
+        read.clear();
+        EXPECT_EQ(storage->Read(path, 100, read, reason), ReadOutcome::InUse);
+        EXPECT_EQ(reason, path + ": in use by another run");
+        EXPECT_TRUE(read.empty());
+    }
+    std::unique_ptr<StorageLock> taken;
+    EXPECT_EQ(second.Read(path, 100, read, reason, &taken), ReadOutcome::InUse);
+    EXPECT_FALSE(taken);
+    EXPECT_FALSE(second.WriteAtomically(path, BytesOf("theirs"), reason));
+    EXPECT_EQ(reason, path + ": in use by another run");
+    std::string moved;
+    EXPECT_FALSE(second.MoveAside(path, ".unusable", moved, reason));
+    EXPECT_EQ(reason, path + ": in use by another run");
+
+    // The lock moves to each new content as it appears.
+    for (const char* content : {"programming", "written back"}) {
+        ASSERT_TRUE(first.WriteAtomically(path, BytesOf(content), reason, lock.get())) << reason;
+        EXPECT_EQ(TemporaryFolder::ReadAll(path), content);
+        EXPECT_EQ(second.Read(path, 100, read, reason), ReadOutcome::InUse);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(first.Folder()), {}), 1) << "no temporary file left";
+
+    lock.reset();
+    ASSERT_EQ(second.Read(path, 100, read, reason, &taken), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "written back");
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(first.Read(path, 100, read, reason), ReadOutcome::InUse) << "taking it on a read holds it too";
+    EXPECT_FALSE(first.WriteAtomically(path, BytesOf("mine"), reason));
+    ASSERT_TRUE(second.WriteAtomically(path, BytesOf("superseded"), reason, taken.get())) << reason;
+    taken.reset();
+    ASSERT_EQ(first.Read(path, 100, read, reason), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "superseded");
+}
+
+TEST_F(TwoInstances, ALockServesOnlyItsOwnFile) {
+    std::string path, other;
+    auto lock = Create(first, "one", path);
+    auto otherLock = Create(first, "two", other);
+    EXPECT_EQ(other, first.PathOf("run-2.journal"));
+    EXPECT_FALSE(first.WriteAtomically(other, BytesOf("three"), reason, lock.get()));
+    EXPECT_EQ(reason, other + ": the lock given is another file's");
+    EXPECT_EQ(TemporaryFolder::ReadAll(other), "two");
+}
+
+TEST_F(TwoInstances, TheSystemReleasesTheLocksOfAProcessThatWasKilled) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string path, why;
+        auto held = second.CreateLocked("run", ".journal", BytesOf("saved"), path, why);
+        const char done = held ? 'y' : 'n';
+        (void)!::write(ready[1], &done, 1);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char done = 0;
+    ASSERT_EQ(::read(ready[0], &done, 1), 1);
+    close(ready[0]);
+    const std::string path = first.PathOf("run.journal");
+    EXPECT_EQ(done, 'y');
+    EXPECT_EQ(first.Read(path, 100, read, reason), ReadOutcome::InUse);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_EQ(first.Read(path, 100, read, reason), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "saved");
+}
+
+TEST_F(TwoInstances, RunsReservingTheSameNameAtOnceGetAFileEach) {
+    constexpr int kRounds = 50;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string stem = "20261210-130603-unknown-vin-" + std::to_string(round);
+        std::string paths[2], reasons[2];
+        std::unique_ptr<StorageLock> locks[2];
+        std::latch start(2);
+        auto reserve = [&](int i, FolderStorage& storage) {
+            start.arrive_and_wait();
+            locks[i] = storage.CreateLocked(stem, ".journal", BytesOf(std::to_string(i)), paths[i], reasons[i]);
+        };
+        std::thread one(reserve, 0, std::ref(first));
+        std::thread two(reserve, 1, std::ref(second));
+        one.join();
+        two.join();
+        ASSERT_TRUE(locks[0] && locks[1]) << reasons[0] << reasons[1];
+        ASSERT_NE(paths[0], paths[1]);
+        for (int i : {0, 1}) {
+            EXPECT_TRUE(paths[i] == first.PathOf(stem + ".journal") || paths[i] == first.PathOf(stem + "-2.journal"));
+            EXPECT_EQ(TemporaryFolder::ReadAll(paths[i]), std::to_string(i));
+        }
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(first.Folder()), {}), 2 * kRounds) << "no temporary file left";
+}
+
+// Whoever can plant a link in the folder must not get the program to write where it points.
+TEST_F(TwoInstances, LinksPlantedUnderLikelyNamesAreNeverFollowed) {
+    std::string path;
+    Create(first, "made the folder", path);
+    const std::string victim = root.File("victim");
+    TemporaryFolder::WriteAll(victim, "precious");
+    const std::string target = first.PathOf("planted.journal");
+    fs::create_symlink(victim, target);
+    fs::create_symlink(victim, first.PathOf("planted.journal.tmp"));
+    fs::create_symlink(victim, first.PathOf("mine.journal.tmp"));
+
+    std::string created;
+    auto lock = first.CreateLocked("planted", ".journal", BytesOf("new"), created, reason);
+    ASSERT_TRUE(lock) << reason;
+    EXPECT_EQ(created, first.PathOf("planted-2.journal"));
+    EXPECT_FALSE(first.WriteAtomically(target, BytesOf("overwritten"), reason));
+    ASSERT_TRUE(first.WriteAtomically(first.PathOf("mine.journal"), BytesOf("mine"), reason)) << reason;
+    EXPECT_EQ(first.Read(target, 100, read, reason), ReadOutcome::Failed);
+    std::string moved;
+    EXPECT_FALSE(first.MoveAside(target, ".unusable", moved, reason));
+
+    EXPECT_EQ(TemporaryFolder::ReadAll(victim), "precious");
+    EXPECT_TRUE(fs::is_symlink(target));
+    EXPECT_EQ(TemporaryFolder::ReadAll(first.PathOf("mine.journal")), "mine");
+}
+
+TEST(FolderStorageCheck, TheFolderMustBeTheUsersAlone) {
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> prepare;
+        const char* wrong;  // what the reason says after the folder's path; none: accepted
+    } cases[] = {
+        {"missing with its parents", [](const std::string&) {}, nullptr},
+        {"0700 already",
+         [](const std::string& f) {
+             fs::create_directories(f);
+             fs::permissions(f, fs::perms::owner_all);
+         },
+         nullptr},
+        {"0755",
+         [](const std::string& f) {
+             fs::create_directories(f);
+             fs::permissions(f, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+         },
+         ": open to other users (mode 0755)"},
+        {"0710",
+         [](const std::string& f) {
+             fs::create_directories(f);
+             fs::permissions(f, fs::perms::owner_all | fs::perms::group_exec);
+         },
+         ": open to other users (mode 0710)"},
+        {"a file", [](const std::string& f) {
+             fs::create_directories(fs::path(f).parent_path());
+             TemporaryFolder::WriteAll(f, "");
+         },
+         ": not a folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder root;
+        const std::string folder = root.File("state") + "/deeper/flash-updater";
+        c.prepare(folder);
+        FolderStorage storage(folder);
+        std::string reason;
+        if (!c.wrong) {
+            EXPECT_TRUE(storage.CheckFolder(reason)) << reason;
+            EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+            continue;
+        }
+        EXPECT_FALSE(storage.CheckFolder(reason));
+        EXPECT_EQ(reason, folder + c.wrong);
+    }
+    std::string reason;
+    EXPECT_FALSE(FolderStorage("").CheckFolder(reason));
+}
+
+TEST(FolderStorageCheck, AFolderOfAnotherUserIsRefused) {
+    const passwd* nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody) GTEST_SKIP() << "only the superuser can give a folder to another user (\"nobody\")";
+    TemporaryFolder root;
+    const std::string folder = root.File("state");
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    ASSERT_EQ(chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    FolderStorage storage(folder);
+    std::string reason;
+    EXPECT_FALSE(storage.CheckFolder(reason));
+    EXPECT_EQ(reason, folder + ": belongs to another user");
+}
+
+TEST(FolderStorageHolds, OnlyFilesOfItsOwnFolder) {
+    TemporaryFolder root;
+    const std::string folder = root.File("state");
+    fs::create_directories(folder + "/sub");
+    fs::create_directory_symlink(folder, root.File("alias"));
+    FolderStorage storage(folder);
+    const struct {
+        std::string path;
+        bool held;
+    } cases[] = {
+        {storage.PathOf("x.journal"), true},
+        {folder + "/sub/../x.journal", true},
+        {root.File("alias") + "/x.journal", true},
+        {folder + "/sub/x.journal", false},
+        {root.File("x.journal"), false},
+        {folder + "/", false},
+        {folder + "/..", false},
+        {folder, false},
+        {"x.journal", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(storage.Holds(c.path), c.held) << c.path;
 }
 
 } // namespace

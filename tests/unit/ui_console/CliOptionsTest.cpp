@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FlashUpdaterVersion.h"
 #include "ui/console/CliOptions.h"
 
 namespace {
@@ -73,18 +74,22 @@ TEST(CliOptions, TheConnectTimeOutInEffect) {
     }
 }
 
-TEST(CliOptions, HelpAndVersionArePrintedAndEndTheProgramWell) {
+TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume",
                                "--no-journal", "--list-journals", "--port", "--connect-timeout", "--report",
                                "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
 
-    const Parsed version = Parse({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, std::string("flash-updater-cli ") + FLASH_UPDATER_VERSION + "\n");
-    EXPECT_TRUE(version.err.empty());
+TEST(CliOptions, VersionIsTheProgramsNameAndVersionOnOneLine) {
+    for (const auto& args : std::vector<std::vector<const char*>>{{"--version"}, {"--yes", "--version"}}) {
+        const Parsed version = Parse(args);
+        EXPECT_EQ(version.exitCode, 0);
+        EXPECT_EQ(version.out, "flash-updater-cli " FLASH_UPDATER_VERSION "\n");
+        EXPECT_TRUE(version.err.empty()) << version.err;
+    }
 }
 
 TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
