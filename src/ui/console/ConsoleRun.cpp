@@ -16,7 +16,8 @@ namespace {
 
 constexpr const char* kPrefix = "flash-updater-cli: ";
 
-// Why the loop below stopped, besides the run's own end and the operator's.
+// What the loop below has seen: why it stopped (besides the run's own end and the operator's),
+// and what it has told of the hunt.
 struct Watch {
     LineLoss loss = LineLoss::None;
     bool noAdapter = false;
@@ -48,7 +49,10 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
                 watch.told = std::move(text);
             }
         }
-        if (hunt.RoundsWithoutAnswer() == 0) watch.told.clear();
+        if (hunt.RoundsWithoutAnswer() == 0) {  // an answer: a later hunt is told afresh
+            watch.roundsTold = 0;
+            watch.told.clear();
+        }
         watch.noAdapter = !hunt.Answered() && settings.connectTimeout &&
                           std::chrono::steady_clock::now() - start >= *settings.connectTimeout;
         return watch.loss != LineLoss::None || watch.noAdapter || host.CloseRequested() || host.ProceedDeclined();
