@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "app/CTqBusyProgressCtrl.h"
@@ -14,6 +15,8 @@
 #include "images/FlashContainer.h"
 #include "images/ImageResources.h"
 #include "link/CommThread.h"
+#include "link/HuntRecord.h"
+#include "link/LineWatchPort.h"
 #include "link/RequestScheduler.h"
 #include "journal/Journal.h"
 #include "journal/JournalSettings.h"
@@ -50,6 +53,7 @@ struct PlatformServices {
 //
 // The data by group: who writes (W), who reads (R), and what orders them.
 //   Port list ................. W: UI (initialisation)         R: UI
+//   hunt ...................... W: UI (ConnectionTick)          R: UI (front ends between events)
 //   Image working area, flash containers, lastBaseTag/lastUpperTag
 //                             W: UI (OnProceed, in stage 0 with nothing pending or awaited)
 //                             R: UI (memory write), RX (its echo); RX reads them only after the
@@ -68,7 +72,9 @@ struct PlatformServices {
 //                             synchronous window call, after which RX handles nothing in stage 0.
 //   imageIndex, dongleVersion, tagIndex, blockIndex, securityKey, sessionStage, runEnded, lineSpeed
 //                             W: RX (handlers), UI (OnProceed, ResetSession, SetLineSpeed)
-//                             R: UI (SendRequest, ConnectionTick, front ends), RX      atomic
+//                             R: UI (SendRequest, ConnectionTick, front ends), RX; sessionStage
+//                             and runEnded also the console's signal thread (EcuBeingChanged)  atomic
+//   reportedBase/UpperChecksum  W: RX (checksum reply)        R: front ends            atomic
 //   requestTable .............. W: UI (InitSessionData; SendRequest completes the variable bytes)
 //                             R: RX reads only the fixed bytes, set before RX exists
 //   scheduler ................. W/R: UI and RX (ResetSession, handlers' pending flags, the
@@ -206,10 +212,33 @@ public:
     void AskForProgrammingSession();
     void RecordJournalProgress(JournalProgress progress);
 
+    // ---- The operator stops a run (app/) ----
+    // Any thread: from "Proceed ->" to the run's final text; a run stopped meanwhile leaves the
+    // ECU without a working program.
+    bool EcuBeingChanged() const;
+    // This run's journal file; empty when the run keeps none.
+    std::string JournalPath() const;
+    // What the operator is to do after a run stopped while the ECU was being changed.
+    std::string RecoveryText() const;
+    // The operator closes the window: while the ECU is being changed, asks first. True to close.
+    bool ConfirmClose();
+    // A window's close steps; a run stopped while the ECU was being changed ends with a box that
+    // says how to recover.
+    void CloseRun();
+    // A window's end of a run whose line is lost: the close steps, then a box saying what
+    // happened and what to do. False (nothing done) when the line is not lost or the run had
+    // ended already.
+    bool EndRunOnLostLine(LineLoss loss);
+    // The port the hunt is at: being tried, or connected to; 0 when no port is listed.
+    int32_t CurrentPort() const;
+    // Why no adapter has answered yet, port by port (see DescribeHunt).
+    std::string WhyNoAdapter(bool unfinishedJournal) const;
+
     // ---- Data ----
     // Port list
     std::array<int32_t, 260> PortList{};
     int32_t portCount = 0;
+    HuntRecord hunt;  // user-interface thread
 
     // Image working area
     std::unique_ptr<uint8_t[]> WorkingImage;
@@ -253,6 +282,9 @@ public:
     std::atomic<Stage> sessionStage{Stage::Identification};
     std::atomic<int32_t> runEnded{0};  // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
+    // The checksums the ECU reported for its areas; -1 until one came.
+    std::atomic<int32_t> reportedBaseChecksum{-1};
+    std::atomic<int32_t> reportedUpperChecksum{-1};
 
     // Request table copy
     RequestRows requestTable{};

@@ -7,6 +7,9 @@
 // The ECU's checksum of the area just written, against the value expected for the image.
 void CFlashDlg::OnChecksumReply(const Response& response) {
     const Stage stage = sessionStage;
+    const int32_t reported = response.Byte(3) << 8 | response.Byte(4);
+    if (stage == Stage::BaseProgramming || stage == Stage::BaseVerification) reportedBaseChecksum = reported;
+    if (stage == Stage::UpperProgramming) reportedUpperChecksum = reported;
     const ExpectedChecksums expected = ExpectedChecksumsFor(imageIndex);
     const auto matches = [&](uint16_t value) {
         return response.Byte(3) == (value >> 8) && response.Byte(4) == (value & 0xFF);

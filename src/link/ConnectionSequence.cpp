@@ -5,7 +5,9 @@
 #include "app/CFlashDlg.h"
 #include "app/ControlIds.h"
 #include "app/Texts.h"
+#include "link/HuntTexts.h"
 #include "link/RequestTable.h"
+#include "platform/PortEnumerator.h"
 #include "platform/DialogHost.h"
 
 namespace {
@@ -22,12 +24,26 @@ constexpr int32_t kConnectedState = 6;
 int32_t& ConnectState() { return g_connectState; }
 int32_t& CandidateIndex() { return g_candidateIndex; }
 
+int32_t CFlashDlg::CurrentPort() const {
+    const int32_t candidate = CandidateIndex();
+    return candidate >= 0 && candidate < portCount ? PortList[static_cast<size_t>(candidate)] : 0;
+}
+
+std::string CFlashDlg::WhyNoAdapter(bool unfinishedJournal) const {
+    if (portCount == 0) return Text::NoPortFound;
+    return DescribeHunt(hunt.Latest(), [this](int32_t number) { return platform.ports.PortName(number); },
+                        unfinishedJournal);
+}
+
 // One step of the hunt per connection tick: open the candidate, ask the adapter for its version,
 // give it four ticks to answer, else close the port and try the next one, round and round.
 void CFlashDlg::ConnectionTick() {
     int32_t& state = ConnectState();
     int32_t& candidate = CandidateIndex();
-    const auto advanceCandidate = [&] { candidate = candidate + 1 < portCount ? candidate + 1 : 0; };
+    const auto advanceCandidate = [&] {
+        candidate = candidate + 1 < portCount ? candidate + 1 : 0;
+        if (candidate == 0) hunt.EndRound();
+    };
     const auto candidateValid = [&] { return candidate >= 0 && candidate < portCount; };
     const auto showPortText = [&](const char* format) {
         const int32_t number = candidateValid() ? PortList[static_cast<size_t>(candidate)] : 0;
@@ -45,6 +61,8 @@ void CFlashDlg::ConnectionTick() {
             StartCommThread();
             state = 1;
         } else {
+            if (candidateValid())
+                hunt.Record(PortList[static_cast<size_t>(candidate)], OutcomeOf(platform.port.LastOpenError()));
             advanceCandidate();
         }
         break;
@@ -61,12 +79,14 @@ void CFlashDlg::ConnectionTick() {
         } else if (state < kLastTestState) {
             ++state;
         } else {
+            if (candidateValid()) hunt.Record(PortList[static_cast<size_t>(candidate)], PortOutcome::Silent);
             advanceCandidate();
             ClosePort();
             state = 0;
         }
         break;
     case kConnectedState:
+        hunt.AdapterAnswered();
         showPortText(Text::Connected);
         platform.host.KillTimer(TimerId::Connection);
         scheduler.pendingFlags[sessionStage == Stage::Identification ? Row::ReadDate : Row::ModelCode] = 1;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "ecu/PrintableText.h"
 #include "app/Texts.h"
 #include "ecu/ModelNames.h"
 #include "ecu/RecordTexts.h"
@@ -46,14 +47,15 @@ void FormatDebugReport(DebugReportText& report, const DebugReportInputs& inputs)
     report.fill('\0');
     Append(report, inputs.header.substr(0, kDebugLineSize - 1));
 
-    AppendLine(report, "VIN = %s\n", VinText(inputs.vin).c_str());
+    // The ECU's own texts may hold anything; the file is read in editors and terminals.
+    AppendLine(report, "VIN = %s\n", PrintableText(VinText(inputs.vin)).c_str());
     AppendLine(report, "ECU HW serial num = %s\n", HardwareSerialText(inputs.hardwareSerial).c_str());
 
     AppendLine(report, "Trying to upgrade to %s\n", ModelName(inputs.imageIndex));
 
     const auto& field = inputs.currentVersion;
     const std::string version(field.data(), BoundedLength(field.data(), std::min<std::size_t>(4, field.size())));
-    AppendLine(report, "Currently @ %s\n", version.c_str());
+    AppendLine(report, "Currently @ %s\n", PrintableText(version).c_str());
 
     const std::string timestamp(inputs.timestamp.substr(0, kTimestampSize - 1));
     AppendLine(report, "Timestamp: %s \n", timestamp.c_str());

@@ -3,6 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// Why a port did not open.
+enum class PortOpenError {
+    None,
+    Missing,       // no such device
+    NoPermission,  // the user may not open it
+    InUse,         // another program holds it
+    NotSerial,     // it is not a serial device
+    Other,
+};
+
 // One serial port to the interface adapter. One thread reads (the receive thread); any thread
 // may write, set the speed, purge, interrupt or close. Writes and speed changes never disturb a
 // pending wait or read, and a close never releases the device under a call still using it.
@@ -23,6 +33,8 @@ public:
     // Opens the port with the given number exclusively, raw 8N1, no flow control, DTR and RTS
     // inactive, queues flushed, 9600 baud. False when it is open already.
     virtual bool Open(int32_t portNumber) = 0;
+    // Why the last Open failed; on the thread that opens.
+    virtual PortOpenError LastOpenError() const { return PortOpenError::Other; }
     virtual bool IsOpen() const = 0;
     // Applies the whole line setting with the given baud rate (9600 or 38400).
     virtual bool SetBaudRate(uint32_t baud) = 0;
@@ -44,4 +56,7 @@ public:
     // Wakes the reader's wait (or its next one) without closing the port.
     virtual void Interrupt() = 0;
     virtual void Close() = 0;
+    // Any thread: the device hung up or failed since the port opened (unplugged); the reader then
+    // only waits to be woken. A port that cannot tell says false.
+    virtual bool LineLost() const { return false; }
 };

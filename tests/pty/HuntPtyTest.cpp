@@ -68,7 +68,7 @@ TEST(HuntPtyTest, PassesOverASilentPortConnectsToTheAdapterAndKeepsItAcrossARese
     PosixSerialPort device({silent.SlavePath(), adapter.SlavePath()});
     TestBench bench(device);
     CFlashDlg& dlg = *bench.dlg;
-    bench.ports.ports = PosixPortEnumerator(2).UsablePorts();
+    bench.ports.ports = PosixPortEnumerator({"a", "b"}).UsablePorts();
     FarEnds farEnds(silent, adapter);
     dlg.OnInitDialog();
 

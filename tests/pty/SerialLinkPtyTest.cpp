@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <future>
 #include <numeric>
 #include <string>
@@ -114,6 +120,56 @@ TEST(SerialLinkPtyTest, ThePortIsRaw8N1WithoutFlowControlAndHeldExclusively) {
     port.Close();
     EXPECT_TRUE(rival.Open(1));
     EXPECT_FALSE(port.Open(2)) << "no such port";
+}
+
+// The loser of the race for a port must not touch the winner's hold on it: the exclusivity belongs
+// to the terminal, so giving it up on the way out would open the port to everyone.
+TEST(SerialLinkPtyTest, ARivalIsToldThePortIsInUseAndLeavesTheHolderExclusive) {
+    PseudoTerminal line;
+    PosixSerialPort port({line.SlavePath()});
+    PosixSerialPort rival({line.SlavePath()});
+    ASSERT_TRUE(port.Open(1));
+    EXPECT_EQ(port.LastOpenError(), PortOpenError::None);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_FALSE(rival.Open(1));
+        EXPECT_EQ(rival.LastOpenError(), PortOpenError::InUse);
+    }
+    const int other = ::open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (other < 0) {
+        EXPECT_EQ(errno, EBUSY) << "exclusive: only a privileged program may open it";
+    } else {
+        int exclusive = 0;
+        EXPECT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 1);
+        ::close(other);
+    }
+    EXPECT_TRUE(line.ReadAvailable().empty()) << "nothing was written to the line";
+}
+
+TEST(SerialLinkPtyTest, APortThatDoesNotOpenSaysWhy) {
+    const std::string folder = ::testing::TempDir() + "serial-open-" + std::to_string(::getpid());
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::string file = folder + "/file";
+    ::close(::open(file.c_str(), O_CREAT | O_WRONLY, 0600));
+    const std::pair<std::string, PortOpenError> cases[] = {
+        {folder + "/missing", PortOpenError::Missing},
+        {"/dev/null", PortOpenError::NotSerial},
+        {file, PortOpenError::NotSerial},
+        {folder, PortOpenError::NotSerial},
+    };
+    for (const auto& [path, error] : cases) {
+        PosixSerialPort port({path});
+        EXPECT_FALSE(port.Open(1)) << path;
+        EXPECT_EQ(port.LastOpenError(), error) << path;
+    }
+    if (::geteuid() != 0) {  // the superuser opens anything
+        ::chmod(file.c_str(), 0);
+        PosixSerialPort port({file});
+        EXPECT_FALSE(port.Open(1));
+        EXPECT_EQ(port.LastOpenError(), PortOpenError::NoPermission);
+    }
+    ::unlink(file.c_str());
+    ::rmdir(folder.c_str());
 }
 
 TEST(SerialLinkPtyTest, InterruptAndCloseWakeTheReaderAtOnce) {

@@ -3,8 +3,14 @@
 bool FakeSerialPort::Open(int32_t portNumber) {
     std::lock_guard lock(mutex_);
     openAttempts_.push_back(portNumber);
-    if (open_ || (openable_ && !openable_->count(portNumber))) return false;
+    if (open_ || (openable_ && !openable_->count(portNumber))) {
+        const auto scripted = openErrors_.find(portNumber);
+        lastOpenError_ = scripted != openErrors_.end() ? scripted->second : PortOpenError::Other;
+        return false;
+    }
     open_ = portNumber;
+    lastOpenError_ = PortOpenError::None;
+    lineLost_ = false;
     baud_ = 9600;
     baudHistory_.push_back(baud_);
     input_.clear();
@@ -90,6 +96,26 @@ void FakeSerialPort::Close() {
 void FakeSerialPort::SetOpenablePorts(std::set<int32_t> ports) {
     std::lock_guard lock(mutex_);
     openable_ = std::move(ports);
+}
+
+void FakeSerialPort::SetOpenError(int32_t portNumber, PortOpenError error) {
+    std::lock_guard lock(mutex_);
+    openErrors_[portNumber] = error;
+}
+
+PortOpenError FakeSerialPort::LastOpenError() const {
+    std::lock_guard lock(mutex_);
+    return lastOpenError_;
+}
+
+void FakeSerialPort::LoseLine() {
+    std::lock_guard lock(mutex_);
+    lineLost_ = true;
+}
+
+bool FakeSerialPort::LineLost() const {
+    std::lock_guard lock(mutex_);
+    return lineLost_;
 }
 
 void FakeSerialPort::RefuseSpeedChanges(bool refuse) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -17,6 +18,7 @@ using Bytes = std::vector<uint8_t>;
 class FakeSerialPort : public SerialPort {
 public:
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override;
     bool IsOpen() const override;
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
@@ -27,9 +29,14 @@ public:
     void Purge() override;
     void Interrupt() override;
     void Close() override;
+    bool LineLost() const override;
 
     // Script: which port numbers open (all when never set).
     void SetOpenablePorts(std::set<int32_t> ports);
+    // Script: why a port that does not open fails (Other unless set).
+    void SetOpenError(int32_t portNumber, PortOpenError error);
+    // Script: the device goes away (until the port opens again).
+    void LoseLine();
     // Script: whether speed changes are accepted (they are unless refused).
     void RefuseSpeedChanges(bool refuse);
     // Script: what the next StartReading reports (Ready unless set).
@@ -52,6 +59,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable inputReady_;
     std::optional<std::set<int32_t>> openable_;
+    std::map<int32_t, PortOpenError> openErrors_;
+    PortOpenError lastOpenError_ = PortOpenError::None;
+    bool lineLost_ = false;
     std::optional<int32_t> open_;
     uint32_t baud_ = 0;
     std::vector<uint32_t> baudHistory_;

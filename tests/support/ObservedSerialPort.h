@@ -13,6 +13,7 @@ public:
     explicit ObservedSerialPort(SerialPort& device) : device_(device) {}
 
     bool Open(int32_t portNumber) override { return device_.Open(portNumber); }
+    PortOpenError LastOpenError() const override { return device_.LastOpenError(); }
     bool IsOpen() const override { return device_.IsOpen(); }
     bool SetBaudRate(uint32_t baud) override { return device_.SetBaudRate(baud); }
     bool Write(const uint8_t* data, size_t count) override;
@@ -23,6 +24,7 @@ public:
     void Purge() override { device_.Purge(); }
     void Interrupt() override { device_.Interrupt(); }
     void Close() override { device_.Close(); }
+    bool LineLost() const override { return device_.LineLost(); }
 
     size_t BytesWritten() const;
     int WaitsEntered() const;

@@ -70,6 +70,22 @@ TEST(DesktopDialog, TheHuntShowsEachPortTriedAndDisablesProceed) {
     ui.Screenshot("searching");
 }
 
+// Below the designed status texts, which stay as they are.
+TEST(DesktopDialog, AfterARoundWithoutAnAdapterANoteSaysWhyOnEachPort) {
+    FakeSerialPort port;
+    port.SetOpenablePorts({2});
+    port.SetOpenError(1, PortOpenError::InUse);
+    WindowDriver ui(port, {1, 2});
+    EXPECT_FALSE(ui.Window().HuntNote().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Window().HuntNote().isVisible(); }, 5000));
+    EXPECT_EQ(ui.Window().HuntNote().text(), QStringLiteral("No adapter answered:\n"
+                                                            "  port 1: in use by another program\n"
+                                                            "  port 2: opened, but no adapter answered: check the "
+                                                            "adapter's cable and power"));
+    EXPECT_TRUE(ui.Text(ControlId::StatusLine).startsWith(QStringLiteral("Connecting to Com Port  [  ")));
+    ui.Screenshot("no-adapter");
+}
+
 TEST(DesktopDialog, EscapeAndTheCloseBoxBothStopTheLinkAndEndTheDialog) {
     const std::pair<const char*, std::function<void(QWidget&)>> closers[] = {
         {"Escape", [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); }},

@@ -2,6 +2,7 @@
 // program's own serial port.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,14 +19,16 @@
 
 namespace {
 
-// Answers every message box with OK and keeps its text.
+// Answers every message box, a question with No, anything else with OK, and keeps its caption
+// and text.
 struct MessageBoxLog {
     QStringList texts;
     ModalAnswerer answerer{[this](QWidget* open) {
         auto* box = qobject_cast<QMessageBox*>(open);
         if (!box) return false;
-        texts << box->text();
-        box->button(QMessageBox::Ok)->click();
+        texts << box->windowTitle() + QStringLiteral(": ") + box->text();
+        if (QAbstractButton* no = box->button(QMessageBox::No)) no->click();
+        else box->button(QMessageBox::Ok)->click();
         return true;
     }};
 };
@@ -61,6 +64,20 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Dialog().tagIndex > 200; }, 60'000));
     ui.Screenshot("programming");
 
+    // Closing now would leave the ECU without a working program: Escape and the close box (and
+    // Alt+F4, which the window system turns into a close) ask, and No goes on as before.
+    QTest::keyClick(&ui.Window(), Qt::Key_Escape);
+    EXPECT_FALSE(ui.Window().close());
+    ASSERT_EQ(boxes.texts.size(), 2) << boxes.texts.join(QStringLiteral(" | ")).toStdString();
+    for (const QString& text : boxes.texts) {
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Stop programming?: The ECU is being programmed."))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("flash-updater-cli --resume "))) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral("Close anyway?"))) << text.toStdString();
+    }
+    boxes.texts.clear();
+    EXPECT_TRUE(ui.Window().isVisible());
+    EXPECT_TRUE(device.IsOpen());
+
     // The indicator is hidden right after the final text is written.
     ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Dialog().RunEnded(); }, 150'000))
         << ui.Text(ControlId::StatusLine).toStdString();
@@ -70,8 +87,44 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(ui.JournalFiles().size(), 1u) << "the run's journal, kept after it finished";
 
+    // After the final text the window closes at once.
     QTest::keyClick(&ui.Window(), Qt::Key_Escape);
     EXPECT_FALSE(device.IsOpen());
+    EXPECT_FALSE(ui.Window().isVisible());
+    EXPECT_TRUE(boxes.texts.isEmpty());
+}
+
+// The adapter unplugged in the middle of the base area: the window ends the run with a box that
+// says what happened and how to recover, then closes.
+TEST(WholeUpdate, AnAdapterThatVanishesMidRunEndsTheRunWithABox) {
+    EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--fault", "unplug@3D,nth=200"});
+    ASSERT_FALSE(sim.SlavePath().empty());
+    PosixSerialPort device({sim.SlavePath()});
+    QString caption, text;
+    ModalAnswerer answerer([&](QWidget* open) {
+        auto* box = qobject_cast<QMessageBox*>(open);
+        if (!box) return false;
+        caption = box->windowTitle();
+        text = box->text();
+        SaveScreenshot(*box, "adapter-lost");
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    WindowDriver ui(device, {1});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Item(ControlId::Proceed)->isEnabled() && ui.Dialog().imageIndex != 0; },
+                                30'000));
+    QTest::mouseClick(ui.Item(ControlId::Proceed), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.Window().isVisible(); }, 60'000))
+        << ui.Text(ControlId::StatusLine).toStdString();
+
+    EXPECT_EQ(answerer.Answered(), 1);
+    EXPECT_EQ(caption, QStringLiteral("Adapter lost"));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("The run has ended: the line to the adapter was lost."))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("The ECU is not programmed"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("flash-updater-cli --resume "))) << text.toStdString();
+    EXPECT_TRUE(ui.Text(ControlId::StatusLine).startsWith(QStringLiteral("Writing (Base) - ")));
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_FALSE(ui.Dialog().commThread.Exists());
 }
 
 // The waits of the response handler, watched: which one is in progress and how each ended.

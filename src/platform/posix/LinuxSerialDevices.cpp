@@ -35,19 +35,9 @@ std::vector<NumberedDevice> DevicesOfKind(const std::vector<std::string>& names,
 
 } // namespace
 
-std::vector<std::string> ListSerialDevices() {
-    if (const char* value = std::getenv("FLASH_UPDATER_PORTS")) return SplitPortVariable(value);
+std::vector<std::string> ListSerialDevices(const std::vector<std::string>& named) {
+    if (!named.empty()) return named;
     return ScanSerialDevices("/dev", "/sys/class/tty", DeviceHasUart);
-}
-
-std::vector<std::string> SplitPortVariable(std::string_view value) {
-    std::vector<std::string> paths;
-    while (!value.empty()) {
-        const size_t end = std::min(value.find(':'), value.size());
-        if (end > 0) paths.emplace_back(value.substr(0, end));
-        value.remove_prefix(std::min(end + 1, value.size()));
-    }
-    return paths;
 }
 
 std::vector<std::string> ScanSerialDevices(const std::string& devDir, const std::string& sysClassTty,

@@ -5,13 +5,9 @@
 #include <string_view>
 #include <vector>
 
-// The serial devices the program may try, in port-number order (port n is entry n-1): the
-// devices named by FLASH_UPDATER_PORTS (paths separated by ':') when it is set, otherwise the
-// scan below of /dev and /sys/class/tty.
-std::vector<std::string> ListSerialDevices();
-
-// The entries of a FLASH_UPDATER_PORTS value; empty entries name nothing and are skipped.
-std::vector<std::string> SplitPortVariable(std::string_view value);
+// The serial devices the program may try, in port-number order (port n is entry n-1): those the
+// operator named, otherwise the scan below of /dev and /sys/class/tty.
+std::vector<std::string> ListSerialDevices(const std::vector<std::string>& named);
 
 // Tells whether a ttyS device has a UART behind it.
 using UartProbe = std::function<bool(const std::string& devicePath)>;

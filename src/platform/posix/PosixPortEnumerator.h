@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include <string>
+#include <vector>
 
 #include "platform/PortEnumerator.h"
 
@@ -8,9 +9,13 @@
 // and every device in it is listed, busy or not.
 class PosixPortEnumerator final : public PortEnumerator {
 public:
-    explicit PosixPortEnumerator(size_t deviceCount) : deviceCount_(deviceCount) {}
+    explicit PosixPortEnumerator(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {}
     std::vector<int32_t> UsablePorts() override;
+    std::string PortName(int32_t portNumber) const override;
+    std::string PortDescription(int32_t portNumber) const override;
 
 private:
-    size_t deviceCount_;
+    const std::string* PathOf(int32_t portNumber) const;
+
+    const std::vector<std::string> devicePaths_;
 };

@@ -14,20 +14,51 @@
 
 namespace {
 
+// Only for a device this program made exclusive: exclusivity outlives our descriptor on a terminal
+// that someone else keeps open (the master side of a pseudo-terminal), so it is given up
+// explicitly.
 void CloseDevice(int fd) {
-    // Exclusivity outlives our descriptor on a terminal that someone else keeps open (the
-    // master side of a pseudo-terminal), so it is given up explicitly.
     ::ioctl(fd, TIOCNXCL);
     ::close(fd);
 }
 
-int OpenExclusively(const std::string& path) {
+PortOpenError OpenErrorOf(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO: return PortOpenError::Missing;
+    case EACCES:
+    case EPERM: return PortOpenError::NoPermission;
+    case EBUSY:
+    case EWOULDBLOCK: return PortOpenError::InUse;
+    case EISDIR:
+    case ENOTTY: return PortOpenError::NotSerial;
+    default: return PortOpenError::Other;
+    }
+}
+
+// The lock comes first: a program that loses it must leave the device as it found it, and
+// TIOCNXCL would take the exclusivity from the program that holds it. TIOCEXCL does not hold
+// back a privileged opener; the lock holds back every program that takes it too.
+int OpenExclusively(const std::string& path, PortOpenError& error) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    // TIOCEXCL does not hold back a privileged opener; the lock holds back every program that
-    // takes it too.
-    if (::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        CloseDevice(fd);
+    if (fd < 0) {
+        error = OpenErrorOf(errno);
+        return -1;
+    }
+    if (!::isatty(fd)) {
+        ::close(fd);
+        error = PortOpenError::NotSerial;
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = OpenErrorOf(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        error = OpenErrorOf(errno);
+        ::close(fd);
         return -1;
     }
     return fd;
@@ -63,14 +94,21 @@ PosixSerialPort::~PosixSerialPort() {
 }
 
 bool PosixSerialPort::Open(int32_t portNumber) {
+    lastOpenError_ = PortOpenError::Other;
     if (portNumber < 1 || static_cast<size_t>(portNumber) > devicePaths_.size() || device_.IsOpen()) return false;
-    const int fd = OpenExclusively(devicePaths_[static_cast<size_t>(portNumber) - 1]);
+    const int fd = OpenExclusively(devicePaths_[static_cast<size_t>(portNumber) - 1], lastOpenError_);
     if (fd < 0) return false;
     if (writerWakeRead_ >= 0) DrainWakeUps(writerWakeRead_);  // a wake-up left from the last close
-    if (!ApplyLineSettings(fd, 9600) || ::tcflush(fd, TCIOFLUSH) != 0 || !device_.Install(fd)) {
+    if (!ApplyLineSettings(fd, 9600)) {
+        lastOpenError_ = PortOpenError::NotSerial;
         CloseDevice(fd);
         return false;
     }
+    if (::tcflush(fd, TCIOFLUSH) != 0 || !device_.Install(fd)) {
+        CloseDevice(fd);
+        return false;
+    }
+    lastOpenError_ = PortOpenError::None;
     AskForLowLatency(fd);
     lineLost_ = false;
     return true;

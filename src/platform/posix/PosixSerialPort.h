@@ -18,6 +18,7 @@ public:
     PosixSerialPort& operator=(const PosixSerialPort&) = delete;
 
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override { return lastOpenError_; }
     bool IsOpen() const override;
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
@@ -29,8 +30,7 @@ public:
     void Interrupt() override;
     void Close() override;
 
-    // True once the device hung up or failed a read; the reader then only waits to be woken.
-    bool LineLost() const { return lineLost_; }
+    bool LineLost() const override { return lineLost_; }
 
 private:
     bool WaitForWriteRoom(int fd);
@@ -46,4 +46,5 @@ private:
     int writerWakeRead_ = -1;
     int writerWakeWrite_ = -1;
     std::atomic<bool> lineLost_{false};
+    PortOpenError lastOpenError_ = PortOpenError::None;
 };

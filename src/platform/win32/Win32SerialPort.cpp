@@ -45,6 +45,17 @@ bool ApplyLineSettings(HANDLE port, DCB& settings, uint32_t baud) {
     return SetCommState(port, &settings);
 }
 
+PortOpenError OpenErrorOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return PortOpenError::Missing;
+    // A COM port is never shared: another program holding it shows as a refusal.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return PortOpenError::InUse;
+    default: return PortOpenError::Other;
+    }
+}
+
 bool PortAnswers(HANDLE port) {
     DWORD errors = 0;
     COMSTAT status{};
@@ -59,12 +70,21 @@ Win32SerialPort::~Win32SerialPort() {
 }
 
 bool Win32SerialPort::Open(int32_t portNumber) {
+    lastOpenError_ = PortOpenError::Other;
     if (port_.IsOpen()) return false;
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", static_cast<int>(portNumber));
     HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
                               nullptr);
-    if (port == INVALID_HANDLE_VALUE) return false;
+    if (port == INVALID_HANDLE_VALUE) {
+        lastOpenError_ = OpenErrorOf(GetLastError());
+        return false;
+    }
+    if (DCB settings{}; !GetCommState(port, &settings)) {
+        lastOpenError_ = PortOpenError::NotSerial;
+        CloseHandle(port);
+        return false;
+    }
     SetCommMask(port, EV_RXCHAR);
     std::lock_guard writing(writeMutex_);
     const bool ready = SetupComm(port, kQueueSize, kQueueSize) && PurgeComm(port, kAllQueues) &&
@@ -74,6 +94,7 @@ bool Win32SerialPort::Open(int32_t portNumber) {
         return false;
     }
     lineLost_ = false;
+    lastOpenError_ = PortOpenError::None;
     return true;
 }
 

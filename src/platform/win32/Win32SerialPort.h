@@ -19,6 +19,7 @@ public:
     Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override { return lastOpenError_; }
     bool IsOpen() const override;
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
@@ -29,6 +30,7 @@ public:
     void Purge() override;
     void Interrupt() override;
     void Close() override;
+    bool LineLost() const override { return lineLost_; }
 
 private:
     void CloseReaderEvents();
@@ -41,4 +43,5 @@ private:
     OVERLAPPED readerOverlapped_{};
     HANDLE wakeEvent_ = nullptr;
     std::atomic<bool> lineLost_{false};
+    PortOpenError lastOpenError_ = PortOpenError::None;
 };

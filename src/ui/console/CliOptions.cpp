@@ -22,11 +22,20 @@ const CLI::Validator kWritableFileName(
 
 } // namespace
 
+std::optional<int> ConnectTimeoutOf(const CliOptions& options) {
+    const int seconds = options.connectTimeout.value_or(options.yes ? kUnattendedConnectTimeout : 0);
+    if (seconds == 0) return std::nullopt;
+    return seconds;
+}
+
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOptions& options, std::ostream& out,
                                     std::ostream& err) {
     CLI::App app("Reprograms an engine control unit through the serial interface adapter. The ports tried are "
-                 "the serial devices found, or those named by FLASH_UPDATER_PORTS (paths separated by ':').",
+                 "those named by --port, else those named by FLASH_UPDATER_PORTS (separated by ':'), else the "
+                 "serial devices found.",
                  kProgramName);
+    app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
+                         "Print the program's version and exit");
     app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");
     app.add_option("--debug-file", options.debugFile, "The file a debug report is appended to")
         ->check(kWritableFileName)
@@ -49,8 +58,20 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
         ->excludes(noResume);
     app.add_flag("--list-journals", options.listJournals,
                  "Print the saved journals (ECU, time of the run, how far it got) and exit");
-    app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
-                         "Print the program's version and exit");
+    app.add_option("--port", options.ports,
+                   "Try only this port (repeatable, tried in the order given): a device path, on Windows COMn or n")
+        ->type_name("DEV")
+        ->allow_extra_args(false);
+    app.add_option("--connect-timeout", options.connectTimeout,
+                   "Give up (exit 1) when no adapter has answered within SECONDS; 0 hunts for ever. Default: 60 "
+                   "with --yes, else for ever")
+        ->check(CLI::Range(0, 24 * 60 * 60))
+        ->type_name("SECONDS");
+    app.add_option("--report", options.reportFile,
+                   "At the end of the run, write its outcome to FILE as JSON (ECU, image, times, result, exit code, "
+                   "journal, checksums)")
+        ->check(kWritableFileName)
+        ->type_name("FILE");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 struct CliOptions {
     bool yes = false;                      // answer every message box OK, press "Proceed ->" when enabled
@@ -13,7 +14,17 @@ struct CliOptions {
     bool noResume = false;                  // no journal is used: the ECU is not an interrupted one
     bool noJournal = false;                 // the run keeps no journal
     bool listJournals = false;
+    std::vector<std::string> ports;        // only these are tried, in this order
+    std::optional<int> connectTimeout;      // seconds without an adapter's answer before giving up; 0: never
+    std::optional<std::string> reportFile;  // the run's outcome as JSON, for scripts
 };
+
+// Unattended runs give up on a missing adapter after this long; the operator's own runs hunt
+// until stopped.
+inline constexpr int kUnattendedConnectTimeout = 60;
+// The connect time-out in effect: the option's, else the default for the kind of run; nothing
+// when the hunt goes on for ever.
+std::optional<int> ConnectTimeoutOf(const CliOptions& options);
 
 inline constexpr int kExitFinishedOk = 0;
 inline constexpr int kExitRunFailed = 1;

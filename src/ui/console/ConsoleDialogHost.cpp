@@ -27,6 +27,7 @@ constexpr EcuField kEcuFields[] = {{ControlId::DateLabel, ControlId::DateValue, 
 // bytes.
 std::string_view TextBeforeNumber(std::string_view format) { return format.substr(0, format.find('%')); }
 const std::string_view kWritingPrefixes[] = {TextBeforeNumber(Text::WritingBase), TextBeforeNumber(Text::WritingUpper)};
+const std::string_view kConnectedPrefix = TextBeforeNumber(Text::Connected);
 constexpr uint64_t kTagDataBytes = 192;
 
 int FieldIndexOf(int controlId, int EcuField::*member) {
@@ -42,8 +43,10 @@ bool IsYes(std::string answer) {
 
 } // namespace
 
-ConsoleDialogHost::ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers)
-    : loop_(loop), output_(output), input_(input), answers_(std::move(answers)), statusText_(Text::StatusTemplate) {}
+ConsoleDialogHost::ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers,
+                                     PortNamer describePort)
+    : loop_(loop), output_(output), input_(input), answers_(std::move(answers)), describePort_(std::move(describePort)),
+      statusText_(Text::StatusTemplate) {}
 
 void ConsoleDialogHost::Attach(CFlashDlg& dlg) {
     dlg_ = &dlg;
@@ -80,6 +83,8 @@ void ConsoleDialogHost::PrintStatus() {
         line += "  (" + writeRate_.Describe(std::chrono::steady_clock::now(), written, total) + ")";
     }
     writeArea_ = area;
+    if (describePort_ && dlg_ && std::string_view(statusText_).substr(0, kConnectedPrefix.size()) == kConnectedPrefix)
+        line += "  (" + describePort_(dlg_->CurrentPort()) + ")";
     output_.PrintLine(line);
 }
 
@@ -222,6 +227,7 @@ void ConsoleDialogHost::RequestClose() {
 }
 
 std::optional<std::string> ConsoleDialogHost::Ask(std::string_view question) {
+    input_.DiscardTypeAhead();
     output_.PrintLine(question);
     std::optional<std::string> answer;
     loop_.RunUntil([&] {

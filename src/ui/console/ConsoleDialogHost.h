@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "link/HuntRecord.h"
 #include "platform/DialogHost.h"
 #include "ui/console/WriteRateMeter.h"
 
@@ -18,11 +19,14 @@ struct ConsoleAnswers {
 };
 
 // The dialog as a terminal shows it: each new status text on a line of its own, the ECU's fields
-// when they are shown, the busy indicator, message boxes and the open-file dialog as prompts.
-// Every call is carried out on the user-interface thread (the event loop's).
+// when they are shown, the busy indicator, message boxes and the open-file dialog as prompts. The
+// line of the connection names the port's device (`describePort`), so that a station can tell
+// which adapter a run took. Every call is carried out on the user-interface thread (the event
+// loop's).
 class ConsoleDialogHost final : public DialogHost {
 public:
-    ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers);
+    ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers,
+                      PortNamer describePort = {});
 
     // The dialog whose timers fire and whose button is pressed here.
     void Attach(CFlashDlg& dlg);
@@ -64,6 +68,7 @@ private:
     ConsoleOutput& output_;
     LineInput& input_;
     const ConsoleAnswers answers_;
+    const PortNamer describePort_;
     CFlashDlg* dlg_ = nullptr;
 
     std::string statusText_;

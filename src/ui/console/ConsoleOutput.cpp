@@ -1,13 +1,6 @@
 #include "ui/console/ConsoleOutput.h"
 
-std::string PrintableText(std::string_view text) {
-    std::string printable(text);
-    for (char& c : printable) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) c = '?';
-    }
-    return printable;
-}
+#include "ecu/PrintableText.h"
 
 void ConsoleOutput::PrintLine(std::string_view text) {
     EraseBusyLine();

@@ -32,6 +32,3 @@ private:
     size_t busyDrawnWidth_ = 0;
     std::string lastLine_;
 };
-
-// The text with every control character (C0, DEL, C1) replaced by '?'.
-std::string PrintableText(std::string_view text);

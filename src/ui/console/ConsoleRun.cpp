@@ -1,31 +1,85 @@
 #include "ui/console/ConsoleRun.h"
 
+#include <memory>
 #include <string>
 
 #include "app/CFlashDlg.h"
 #include "app/Texts.h"
+#include "link/LineWatchPort.h"
 #include "ui/console/CliOptions.h"
 #include "ui/console/ConsoleDialogHost.h"
 #include "ui/console/ConsoleOutput.h"
-#include "ui/console/LineWatchPort.h"
+#include "ui/console/ConsoleTexts.h"
 #include "ui/console/UiEventLoop.h"
 
+namespace {
+
+constexpr const char* kPrefix = "flash-updater-cli: ";
+
+// What the loop below has seen: why it stopped (besides the run's own end and the operator's),
+// and what it has told of the hunt.
+struct Watch {
+    LineLoss loss = LineLoss::None;
+    bool noAdapter = false;
+    uint32_t roundsTold = 0;
+    std::string told;  // the hunt's last description on `errors`
+};
+
+} // namespace
+
 int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& output, UiEventLoop& loop,
-                     const LineWatchPort& line, std::ostream& errors) {
+                     const LineWatchPort& line, const ConsoleRunSettings& settings, std::ostream& errors) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto describeHunt = [&] { return dlg.WhyNoAdapter(settings.unfinishedJournal); };
     host.Attach(dlg);
     dlg.OnInitDialog();
     bool ended = false;
-    LineLoss loss = LineLoss::None;
-    // Tested before every event; the core's timers keep firing while it resends into a lost line.
+    Watch watch;
+    // Tested before every event; the core's timers keep firing while it hunts or resends into a
+    // lost line, so every change is seen within a tick.
     loop.RunUntil([&] {
         ended = dlg.RunEnded();
-        loss = ended ? LineLoss::None : line.Loss();
-        return ended || loss != LineLoss::None || host.CloseRequested() || host.ProceedDeclined();
+        if (ended) return true;
+        watch.loss = line.Loss();
+        const HuntRecord& hunt = dlg.hunt;
+        if (hunt.RoundsWithoutAnswer() > watch.roundsTold) {
+            watch.roundsTold = hunt.RoundsWithoutAnswer();
+            if (std::string text = describeHunt(); text != watch.told) {
+                errors << kPrefix << text << '\n' << std::flush;
+                watch.told = std::move(text);
+            }
+        }
+        if (hunt.RoundsWithoutAnswer() == 0) {  // an answer: a later hunt is told afresh
+            watch.roundsTold = 0;
+            watch.told.clear();
+        }
+        watch.noAdapter = !hunt.Answered() && settings.connectTimeout &&
+                          std::chrono::steady_clock::now() - start >= *settings.connectTimeout;
+        return watch.loss != LineLoss::None || watch.noAdapter || host.CloseRequested() || host.ProceedDeclined();
     });
+    const bool stoppedWhileChanging = dlg.EcuBeingChanged();
     dlg.OnClose();
     output.HideBusyLine();
     const std::string& finalText = host.StatusText();
     if (output.LastLine() != finalText) output.PrintLine(finalText);
-    if (loss != LineLoss::None) errors << "flash-updater-cli: " << LineLossReason(loss) << '\n' << std::flush;
+    if (watch.loss != LineLoss::None) errors << kPrefix << LineLossReason(watch.loss) << '\n' << std::flush;
+    if (watch.noAdapter) {
+        if (const std::string text = describeHunt(); text != watch.told) errors << kPrefix << text << '\n';
+        errors << kPrefix << "gave up after " << settings.connectTimeout->count() << " s (--connect-timeout)\n"
+               << std::flush;
+    }
+    if (stoppedWhileChanging) output.PrintLine(dlg.RecoveryText());
     return ended && finalText == Text::FinishedOk ? kExitFinishedOk : kExitRunFailed;
+}
+
+std::function<void(StopSignal)> StopSignalHandler(CFlashDlg& dlg, ConsoleDialogHost& host, UiEventLoop& loop,
+                                                  ConsoleOutput& output) {
+    auto policy = std::make_shared<StopSignalPolicy>();
+    return [&dlg, &host, &loop, &output, policy](StopSignal signal) {
+        switch (policy->Decide(signal, dlg.EcuBeingChanged(), std::chrono::steady_clock::now())) {
+        case StopAction::Close: host.RequestClose(); break;
+        case StopAction::Warn: loop.Post([&output] { output.PrintLine(Text::InterruptWhileChanging); }); break;
+        case StopAction::GoOn: break;
+        }
+    };
 }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <ostream>
+
+#include "ui/console/StopSignalPolicy.h"
 
 class CFlashDlg;
 class ConsoleDialogHost;
@@ -8,9 +13,22 @@ class ConsoleOutput;
 class LineWatchPort;
 class UiEventLoop;
 
+struct ConsoleRunSettings {
+    std::optional<std::chrono::seconds> connectTimeout;  // none: the hunt goes on until stopped
+    bool unfinishedJournal = false;                      // a journal of an interrupted update exists
+};
+
 // Runs the dialog until its run has ended, the operator declined to proceed or a close was
-// requested, or the line to the adapter was lost; then the close steps, and the final status text
-// as the last line (a lost line also says why on `errors`). Returns the exit code: 0 after
-// "Finished OK", 1 otherwise.
+// requested, the line to the adapter was lost, or no adapter answered within the time-out; then
+// the close steps, and the final status text as the last status line. Meanwhile, after every
+// round of the hunt in which no adapter answered, `errors` says why on each port (when that
+// changed). A lost line or a missing adapter is told on `errors`; a run that stopped while the ECU
+// was being changed ends with the recovery text. Returns the exit code: 0 after "Finished OK", 1
+// otherwise.
 int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& output, UiEventLoop& loop,
-                     const LineWatchPort& line, std::ostream& errors);
+                     const LineWatchPort& line, const ConsoleRunSettings& settings, std::ostream& errors);
+
+// What the console does with a stop signal, on the thread that took it: closes the run, or warns
+// on the user-interface thread and goes on (see StopSignalPolicy).
+std::function<void(StopSignal)> StopSignalHandler(CFlashDlg& dlg, ConsoleDialogHost& host, UiEventLoop& loop,
+                                                  ConsoleOutput& output);

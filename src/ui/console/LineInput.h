@@ -22,6 +22,9 @@ public:
     std::optional<std::string> TakeLine();
     // No further line will come (end of input or a read error).
     bool Ended();
+    // Drops what was typed before a question, so that an early key never answers it. Only on a
+    // terminal: answers a script pipes in are meant for the questions to come.
+    void DiscardTypeAhead();
 
 private:
     void StartReading();

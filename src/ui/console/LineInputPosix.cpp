@@ -1,6 +1,7 @@
 // Reading standard input on POSIX: the reader sleeps in poll() on the input and a stop pipe.
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,4 +48,11 @@ void LineInput::ReadLoop() {
         Received(chunk, static_cast<size_t>(n));
     }
     InputEnded();
+}
+
+void LineInput::DiscardTypeAhead() {
+    if (!::isatty(fd_)) return;
+    ::tcflush(fd_, TCIFLUSH);
+    std::lock_guard lock(mutex_);
+    buffered_.clear();
 }

@@ -33,3 +33,12 @@ void LineInput::ReadLoop() {
     }
     InputEnded();
 }
+
+void LineInput::DiscardTypeAhead() {
+    const auto input = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
+    DWORD mode = 0;
+    if (!GetConsoleMode(input, &mode)) return;
+    FlushConsoleInputBuffer(input);
+    std::lock_guard lock(mutex_);
+    buffered_.clear();
+}

@@ -1,33 +1,41 @@
-#include "ui/console/TerminationSignals.h"
-
 #include <pthread.h>
 #include <signal.h>
 
+#include "ui/console/TerminationSignals.h"
+
 namespace {
 
-sigset_t TerminationSet() {
+sigset_t StopSet() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
     return set;
+}
+
+StopSignal StopSignalOf(int signal) {
+    switch (signal) {
+    case SIGINT: return StopSignal::Interrupt;
+    case SIGHUP: return StopSignal::HangUp;
+    default: return StopSignal::Terminate;
+    }
 }
 
 } // namespace
 
 void BlockTerminationSignals() {
-    const sigset_t set = TerminationSet();
+    const sigset_t set = StopSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    signal(SIGPIPE, SIG_IGN);
 }
 
-TerminationSignalWatcher::TerminationSignalWatcher(std::function<void(int)> received)
+TerminationSignalWatcher::TerminationSignalWatcher(std::function<void(StopSignal)> received)
     : watcher_([this, received = std::move(received)] {
-          const sigset_t set = TerminationSet();
+          const sigset_t set = StopSet();
           for (;;) {
               int signal = 0;
               if (sigwait(&set, &signal) != 0) return;
               if (stopping_) return;
-              received(signal);
+              received(StopSignalOf(signal));
           }
       }) {}
 
@@ -37,3 +45,6 @@ TerminationSignalWatcher::~TerminationSignalWatcher() {
     pthread_kill(watcher_.native_handle(), SIGTERM);
     watcher_.join();
 }
+
+// The process ends when main returns; nothing waits for it.
+void TerminationSignalWatcher::CloseStepsDone() {}

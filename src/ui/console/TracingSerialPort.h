@@ -19,6 +19,7 @@ public:
     TracingSerialPort(SerialPort& port, std::ostream& trace);
 
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override { return port_.LastOpenError(); }
     bool IsOpen() const override { return port_.IsOpen(); }
     bool SetBaudRate(uint32_t baud) override;
     bool Write(const uint8_t* data, size_t count) override;
@@ -29,6 +30,7 @@ public:
     void Purge() override;
     void Interrupt() override { port_.Interrupt(); }
     void Close() override;
+    bool LineLost() const override { return port_.LineLost(); }
 
     // A line of the program's own between the frames: why a frame was dropped, a stage change.
     // Any thread.

@@ -1,8 +1,7 @@
 // flash-updater-cli: the Flash Updater's dialog on a terminal.
-#include <unistd.h>
-
-#include <cerrno>
+#include <chrono>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -10,36 +9,48 @@
 #include <optional>
 
 #include "app/CFlashDlg.h"
+#include "ecu/PrintableText.h"
+#include "journal/InterruptedRuns.h"
 #include "journal/Journal.h"
 #include "journal/JournalDescription.h"
+#include "link/PortChoice.h"
 #include "platform/FolderStorage.h"
-#ifdef _WIN32
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32PortEnumerator.h"
-#include "platform/win32/Win32SerialPort.h"
-#include "platform/win32/Win32SystemInfo.h"
-#else
-#include "platform/posix/LinuxSerialDevices.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixPortEnumerator.h"
-#include "platform/posix/PosixSerialPort.h"
-#include "platform/posix/PosixSystemInfo.h"
-#endif
+#include "platform/PortEnumerator.h"
 #include "ui/console/CliOptions.h"
 #include "ui/console/ConsoleDialogHost.h"
 #include "ui/console/ConsoleOutput.h"
+#include "ui/console/ConsolePlatform.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
-#include "ui/console/LineWatchPort.h"
+#include "FlashUpdaterVersion.h"
+#include "ui/console/RunReport.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
 #include "ui/console/UiEventLoop.h"
 
+namespace {
+
+constexpr const char* kPrefix = "flash-updater-cli: ";
+
+int BadUsage(const std::string& reason) {
+    std::cerr << kPrefix << reason << " (see --help)\n" << std::flush;
+    return kExitBadUsage;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    KeepCreatedFilesPrivate();
     CliOptions options;
     if (const std::optional<int> exitCode = ParseCommandLine(argc, argv, options, std::cout, std::cerr)) return *exitCode;
 
     std::setlocale(LC_TIME, "");  // the debug report's time in the operator's own form
+
+    const PortChoice ports = ChoosePorts(options.ports, std::getenv("FLASH_UPDATER_PORTS"));
+    if (!ports.error.empty()) return BadUsage(ports.error);
+    std::string portError;
+    const std::unique_ptr<ConsolePlatform> platform = MakeConsolePlatform(ports.names, portError);
+    if (!platform) return BadUsage(portError);
 
     FolderStorage journalFolder(FolderStorage::DefaultFolder());
     Journal journal(journalFolder);
@@ -50,69 +61,63 @@ int main(int argc, char** argv) {
         std::cout << std::flush;
         return kExitFinishedOk;
     }
-
-#ifdef _WIN32
-    if (options.listPorts) {
-        // The status texts number the ports by their COM numbers.
-        for (const int32_t number : Win32PortEnumerator().UsablePorts()) std::cout << number << "  COM" << number << '\n';
-        std::cout << std::flush;
-        return kExitFinishedOk;
-    }
-#else
-    const std::vector<std::string> devices = ListSerialDevices();
     if (options.listPorts) {
         // Numbered as the status texts number the ports.
-        for (size_t i = 0; i < devices.size(); ++i) std::cout << (i + 1) << "  " << devices[i] << '\n';
+        const PortEnumerator& enumerator = platform->Ports();
+        for (const int32_t number : platform->Ports().UsablePorts())
+            std::cout << PrintableText(std::to_string(number) + "  " + PortLabel(enumerator, number, "  ")) << '\n';
         std::cout << std::flush;
         return kExitFinishedOk;
     }
-#endif
 
     std::ofstream trace;
     if (options.traceFile) {
         trace.open(*options.traceFile, std::ios::out | std::ios::trunc);
         if (!trace) {
-            std::cerr << "flash-updater-cli: cannot write the trace file " << *options.traceFile << ": "
-                      << std::strerror(errno) << '\n';
+            std::cerr << kPrefix << "cannot write the trace file " << *options.traceFile << ": " << std::strerror(errno)
+                      << '\n';
             return kExitBadUsage;
         }
     }
 
     BlockTerminationSignals();  // before any thread starts, so that every thread inherits it
 
-#ifdef _WIN32
-    Win32SerialPort device;
-#else
-    PosixSerialPort device(devices);
-#endif
+    const auto startedAt = std::chrono::system_clock::now();
     std::optional<TracingSerialPort> traced;
-    if (options.traceFile) traced.emplace(device, trace);
-#ifdef _WIN32
-    const auto lineLost = [] { return false; };  // a lost device shows as a line that stays silent
-#else
-    const auto lineLost = [&device] { return device.LineLost(); };
-#endif
-    LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : device, lineLost);
-#ifdef _WIN32
-    Win32Clock clock;
-    Win32SystemInfo system;
-    Win32PortEnumerator ports;
-#else
-    PosixClock clock;
-    PosixSystemInfo system;
-    PosixPortEnumerator ports(devices.size());
-#endif
+    if (options.traceFile) traced.emplace(platform->Port(), trace);
+    LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : platform->Port());
 
     UiEventLoop loop;
-    ConsoleOutput output(std::cout, isatty(STDOUT_FILENO) == 1);
-    LineInput input(STDIN_FILENO, [&loop] { loop.Wake(); });
-    ConsoleDialogHost host(loop, output, input, ConsoleAnswers{options.yes, options.debugFile});
-    TerminationSignalWatcher signals([&host](int) { host.RequestClose(); });
+    ConsoleOutput output(std::cout, StandardOutputIsTerminal());
+    LineInput input(0, [&loop] { loop.Wake(); });
+    const PortEnumerator& enumerator = platform->Ports();
+    ConsoleDialogHost host(loop, output, input, ConsoleAnswers{options.yes, options.debugFile},
+                           [&enumerator](int32_t number) { return PortLabel(enumerator, number, ": "); });
 
     // The dialog's buffers (megabytes) are far too large for a thread's stack (1 MB on Windows).
-    const auto dlg = std::make_unique<CFlashDlg>(PlatformServices{host, clock, port, ports, system});
+    const auto dlg = std::make_unique<CFlashDlg>(
+        PlatformServices{host, platform->SystemClock(), port, platform->Ports(), platform->System()});
     dlg->journalSettings = {options.noJournal ? nullptr : &journal, options.yes, options.resumeFile.value_or(""),
                             options.noResume};
     if (traced) dlg->traceNote = [&traced](std::string_view note) { traced->Note(note); };
-    return RunConsoleDialog(*dlg, host, output, loop, port, std::cerr);
+    TerminationSignalWatcher signals(StopSignalHandler(*dlg, host, loop, output));
+
+    const std::optional<int> timeout = ConnectTimeoutOf(options);
+    const ConsoleRunSettings settings{
+        timeout ? std::optional<std::chrono::seconds>(*timeout) : std::nullopt,
+        AnyRunInterruptedWhileProgramming(journal),
+    };
+    const int exitCode = RunConsoleDialog(*dlg, host, output, loop, port, settings, std::cerr);
+
+    if (options.reportFile) {
+        RunReport report = DescribeRun(*dlg, host.StatusText(), exitCode);
+        report.program = "flash-updater-cli";
+        report.version = FLASH_UPDATER_VERSION;
+        report.startedAt = startedAt;
+        report.endedAt = std::chrono::system_clock::now();
+        if (std::string reason; !WriteRunReport(*options.reportFile, RunReportJson(report), reason))
+            std::cerr << kPrefix << "cannot write the report: " << reason << '\n' << std::flush;
+    }
+    signals.CloseStepsDone();
+    return exitCode;
 }

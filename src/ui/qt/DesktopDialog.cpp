@@ -4,9 +4,9 @@
 #include "ui/qt/QtDialogHost.h"
 
 DesktopDialog::DesktopDialog(Clock& clock, SerialPort& port, PortEnumerator& ports, SystemInfo& system)
-    : host_(std::make_unique<QtDialogHost>()) {
-    dlg_ = std::make_unique<CFlashDlg>(PlatformServices{*host_, clock, port, ports, system});
-    window_ = std::make_unique<FlashDialogWindow>(*dlg_);
+    : line_(port), host_(std::make_unique<QtDialogHost>()) {
+    dlg_ = std::make_unique<CFlashDlg>(PlatformServices{*host_, clock, line_, ports, system});
+    window_ = std::make_unique<FlashDialogWindow>(*dlg_, line_);
     host_->Attach(*window_, *dlg_);
 }
 

@@ -3,11 +3,13 @@
 #include <memory>
 
 #include "app/CFlashDlg.h"
+#include "link/LineWatchPort.h"
 
 class FlashDialogWindow;
 class QtDialogHost;
 
 // The dialog object with its Qt window and host, on the given clock, port and system services.
+// The port is watched: the window ends the run when its line is lost.
 class DesktopDialog {
 public:
     DesktopDialog(Clock& clock, SerialPort& port, PortEnumerator& ports, SystemInfo& system);
@@ -25,6 +27,7 @@ public:
     void RunModal();
 
 private:
+    LineWatchPort line_;
     std::unique_ptr<QtDialogHost> host_;
     std::unique_ptr<CFlashDlg> dlg_;
     std::unique_ptr<FlashDialogWindow> window_;

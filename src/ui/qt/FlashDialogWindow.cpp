@@ -10,17 +10,26 @@
 #include <QRadioButton>
 
 #include "app/CFlashDlg.h"
+#include "link/LineWatchPort.h"
 #include "ui/qt/AppIcon.h"
 #include "ui/qt/MainDialogTemplate.h"
 #include "ui/qt/QtBusyIndicator.h"
 
-FlashDialogWindow::FlashDialogWindow(CFlashDlg& dlg) : dlg_(dlg) {
+FlashDialogWindow::FlashDialogWindow(CFlashDlg& dlg, const LineWatchPort& line) : dlg_(dlg), line_(line) {
     setFont(TemplateFont());
     units_ = DialogUnits::ForFont(font());
     setWindowIcon(AppIcon());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(units_.ToPixels(MainDialogTemplate::kWidth, MainDialogTemplate::kHeight));
     CreateControls();
+    // Where the choices and the ECU's fields go, which the hunt never shows.
+    huntNote_ = new QLabel(this);
+    huntNote_->setTextFormat(Qt::PlainText);
+    huntNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    huntNote_->setWordWrap(true);
+    huntNote_->setGeometry(units_.ToPixels(MainDialogTemplate::kHuntNote.x, MainDialogTemplate::kHuntNote.y,
+                                           MainDialogTemplate::kHuntNote.width, MainDialogTemplate::kHuntNote.height));
+    huntNote_->hide();
 }
 
 void FlashDialogWindow::CreateControls() {
@@ -101,9 +110,25 @@ void FlashDialogWindow::reject() { close(); }
 
 void FlashDialogWindow::closeEvent(QCloseEvent* event) {
     if (!closed_) {
+        if (!dlg_.ConfirmClose()) {
+            event->ignore();
+            return;
+        }
         closed_ = true;
-        dlg_.OnClose();
+        dlg_.CloseRun();
     }
     event->accept();
     done(QDialog::Rejected);
+}
+
+void FlashDialogWindow::AfterTimer() {
+    if (closed_) return;
+    if (dlg_.EndRunOnLostLine(line_.Loss())) {
+        closed_ = true;
+        close();
+        return;
+    }
+    const bool huntFails = dlg_.hunt.RoundsWithoutAnswer() > 0;
+    if (huntFails) huntNote_->setText(QString::fromLocal8Bit(dlg_.WhyNoAdapter(interruptedRunKnown_)));
+    huntNote_->setVisible(huntFails);
 }

@@ -10,13 +10,24 @@
 #include "ui/qt/UiCallQueue.h"
 
 class CFlashDlg;
+class LineWatchPort;
+class QLabel;
 class QMenu;
 
 // The main dialog's window, laid out from its template. Operator input goes to the dialog
-// object; Escape ends the dialog through the same close steps as the close box.
+// object; Escape and Alt+F4 end the dialog through the same close steps as the close box, and
+// while the ECU is being changed all three ask first. A lost line ends the run with a box, and
+// while the hunt finds no adapter a note below the status line says why on each port.
 class FlashDialogWindow final : public QDialog {
 public:
-    explicit FlashDialogWindow(CFlashDlg& dlg);
+    FlashDialogWindow(CFlashDlg& dlg, const LineWatchPort& line);
+
+    // After each of the dialog's timer ticks: the line and the hunt looked at.
+    void AfterTimer();
+    // A journal tells of an update cut off while programming (the note then says what helps).
+    void SetInterruptedRunKnown(bool known) { interruptedRunKnown_ = known; }
+    // The note on the hunt; hidden while there is nothing to say.
+    const QLabel& HuntNote() const { return *huntNote_; }
 
     UiCallQueue& Calls() { return calls_; }
     // The control with the template id; null for an id the template does not have.
@@ -39,6 +50,9 @@ private:
 
     UiCallQueue calls_;
     CFlashDlg& dlg_;
+    const LineWatchPort& line_;
+    QLabel* huntNote_ = nullptr;
+    bool interruptedRunKnown_ = false;
     DialogUnits units_;
     std::map<int, QWidget*> items_;
     struct MenuEntry {

@@ -34,4 +34,8 @@ inline constexpr Control kControls[] = {
     {ControlId::TimeValue, Kind::ReadOnlyEdit, "", 123, 140, 108, 12},
 };
 
+// Not in the template: the note on a hunt that finds no adapter, over the choices and the ECU's
+// fields, which the hunt keeps hidden.
+inline constexpr Control kHuntNote = {0, Kind::StatusText, "", 9, 44, 221, 112};
+
 } // namespace MainDialogTemplate

@@ -102,7 +102,9 @@ void QtDialogHost::SetTimer(int timerId, uint32_t periodMs) {
         if (!timer) {
             timer = std::make_unique<QTimer>();
             QObject::connect(timer.get(), &QTimer::timeout, window_, [this, timerId] {
-                if (servingDepth_ == 0) dlg_->OnTimer(timerId);
+                if (servingDepth_ != 0) return;
+                dlg_->OnTimer(timerId);
+                window_->AfterTimer();
             });
         }
         timer->start(static_cast<int>(periodMs));

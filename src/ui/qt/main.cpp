@@ -1,9 +1,12 @@
+#include <sys/stat.h>
+
 #include <QApplication>
 
 #include "app/Texts.h"
 #include "ui/qt/CFlashApp.h"
 
 int main(int argc, char** argv) {
+    ::umask(077);  // the debug file the operator names is readable by the user alone
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Text::ApplicationName));
     CFlashApp app;

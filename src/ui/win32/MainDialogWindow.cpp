@@ -2,12 +2,14 @@
 
 #include "app/CFlashDlg.h"
 #include "app/ControlIds.h"
+#include "link/LineWatchPort.h"
 #include "ui/win32/Win32DialogHost.h"
 #include "ui/win32/resource.h"
 
-MainDialogWindow::MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, HINSTANCE instance)
-    : dlg_(dlg), host_(host), instance_(instance), icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      busyIndicator_(dlg.busyIndicator) {}
+MainDialogWindow::MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, const LineWatchPort& line,
+                                   HINSTANCE instance)
+    : dlg_(dlg), host_(host), line_(line), instance_(instance),
+      icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))), busyIndicator_(dlg.busyIndicator) {}
 
 void MainDialogWindow::RunModal() {
     DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_FLASH_DIALOG), nullptr, &MainDialogWindow::Procedure,
@@ -34,7 +36,9 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
         if (!host_.ServingCalls()) dlg_.OnDispatch();
         return TRUE;
     case WM_TIMER:
-        if (!host_.ServingCalls()) dlg_.OnTimer(static_cast<int>(wParam));
+        if (host_.ServingCalls()) return TRUE;
+        dlg_.OnTimer(static_cast<int>(wParam));
+        AfterTimer(dialog);
         return TRUE;
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
@@ -48,7 +52,7 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(icon_);
     case WM_CLOSE:
-        End(dialog);
+        Close(dialog);
         return TRUE;
     case WM_DESTROY:
         host_.Detach();
@@ -63,7 +67,31 @@ void MainDialogWindow::OnInitDialog(HWND dialog) {
     busyIndicator_.Subclass(GetDlgItem(dialog, ControlId::BusyIndicator));
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    CreateHuntNote(dialog);
     dlg_.OnInitDialog();
+}
+
+// Not in the template: over the choices and the ECU's fields, which the hunt keeps hidden.
+void MainDialogWindow::CreateHuntNote(HWND dialog) {
+    RECT area{9, 44, 9 + 221, 44 + 112};
+    MapDialogRect(dialog, &area);
+    huntNote_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX, area.left, area.top,
+                                area.right - area.left, area.bottom - area.top, dialog, nullptr, instance_, nullptr);
+    SendMessageW(huntNote_, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+}
+
+void MainDialogWindow::AfterTimer(HWND dialog) {
+    if (ended_) return;
+    if (dlg_.EndRunOnLostLine(line_.Loss())) {
+        ended_ = true;
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
+    std::string note = dlg_.hunt.RoundsWithoutAnswer() > 0 ? dlg_.WhyNoAdapter(interruptedRunKnown_) : "";
+    if (note == huntNoteText_) return;
+    huntNoteText_ = std::move(note);
+    SetWindowTextA(huntNote_, huntNoteText_.c_str());
+    ShowWindow(huntNote_, huntNoteText_.empty() ? SW_HIDE : SW_SHOWNA);
 }
 
 void MainDialogWindow::OnCommand(HWND dialog, int id, int notification) {
@@ -79,7 +107,7 @@ void MainDialogWindow::OnCommand(HWND dialog, int id, int notification) {
     case IDCANCEL:
         // Escape goes through the close steps too: the timers stop and the receive thread has
         // ended before the window goes.
-        End(dialog);
+        Close(dialog);
         break;
     default:
         break;  // Enter (IDOK) must not end the dialog: the template has no OK button
@@ -100,7 +128,13 @@ bool MainDialogWindow::PaintMinimised(HWND dialog) {
     return true;
 }
 
+void MainDialogWindow::Close(HWND dialog) {
+    if (ended_ || !dlg_.ConfirmClose()) return;
+    End(dialog);
+}
+
 void MainDialogWindow::End(HWND dialog) {
-    dlg_.OnClose();
+    ended_ = true;
+    dlg_.CloseRun();
     EndDialog(dialog, IDCANCEL);
 }

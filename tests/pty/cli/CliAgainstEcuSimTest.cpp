@@ -16,8 +16,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
+
 #include "CliProcess.h"
+#include "FlashUpdaterVersion.h"
 #include "EcuSimProcess.h"
+#include "ecu/ExpectedChecksums.h"
 #include "ecu/RecordRepairs.h"
 
 namespace {
@@ -68,6 +72,43 @@ std::vector<std::string> SentFrames(const std::string& trace) {
     return frames;
 }
 
+nlohmann::json ParseJsonFile(const std::string& path) { return nlohmann::json::parse(ReadFile(path), nullptr, false); }
+
+std::string Hex4(uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value));
+    return text;
+}
+
+// The lines after the last status line that the recovery text takes, and that they name the
+// run's journal with the command that finishes the update.
+void ExpectRecoveryTextLast(const CliProcess& cli) {
+    const std::vector<std::string> lines = cli.Lines();
+    ASSERT_GE(lines.size(), 4u) << cli.Output();
+    EXPECT_EQ(lines[lines.size() - 4], "The ECU is not programmed: the update stopped while the ECU was being changed.");
+    EXPECT_THAT(lines[lines.size() - 3], MatchesRegex("This run's journal: /.*/flash-updater/.*\\.journal"));
+    EXPECT_EQ(lines[lines.size() - 2], "Switch the ECU off and on, then finish the update with:");
+    const std::string journal = lines[lines.size() - 3].substr(std::strlen("This run's journal: "));
+    EXPECT_EQ(lines.back(), "  flash-updater-cli --resume " + journal);
+}
+
+// The report's fields, each of its kind.
+void ExpectReportShape(const nlohmann::json& report) {
+    ASSERT_TRUE(report.is_object()) << report.dump();
+    EXPECT_EQ(report["program"], "flash-updater-cli");
+    EXPECT_EQ(report["version"], FLASH_UPDATER_VERSION);
+    for (const char* field : {"vin", "hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime",
+                              "softwareVersion"})
+        EXPECT_TRUE(report["ecu"].contains(field)) << field;
+    for (const char* field : {"startedAt", "endedAt"})
+        EXPECT_THAT(report[field].get<std::string>(), MatchesRegex("20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-6][0-9]Z"));
+    EXPECT_LE(report["startedAt"].get<std::string>(), report["endedAt"].get<std::string>());
+    EXPECT_TRUE(report["result"].is_string());
+    EXPECT_TRUE(report["exitCode"].is_number_integer());
+    EXPECT_TRUE(report.contains("journal"));
+    EXPECT_TRUE(report["checksums"].contains("base") && report["checksums"].contains("upper"));
+}
+
 // The total of both areas' byte counts as their first progress lines give them, in tags.
 int TagsInProgressLines(const std::string& output) {
     int tags = 0;
@@ -89,6 +130,7 @@ TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTh
         ASSERT_EQ(cli.WaitForExit(), 0) << cli.Output() << cli.Errors();
         EXPECT_EQ(cli.Lines().back(), "Finished OK");
         EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410"));
+        EXPECT_THAT(cli.Output(), HasSubstr("\nConnected to Com Port  [  1  ]  (" + sim.SlavePath() + ")\n"));
         const int tags = TagsInProgressLines(cli.Output());
         EXPECT_GT(tags, 1000);
 
@@ -190,20 +232,131 @@ TEST(CliAgainstEcuSim, TheBusyLineIsRedrawnInPlaceOnATerminalAndLeftOutOfAFile) 
     }
 }
 
-TEST(CliAgainstEcuSim, SigintMidRunClosesTheLineAndExitsWith1WithTheLastStatusLast) {
+// One SIGINT while the ECU is being changed is only warned about; meanwhile a second program
+// started on the same port finds it in use, never writes to it and gives up after its time-out.
+TEST(CliAgainstEcuSim, AnUpdateOutlastsOneSigintAndASecondProgramOnItsPort) {
+    const std::string report = TempPath("sigint-report.json");
+    const std::string rivalTrace = TempPath("rival-trace.txt");
     EcuSimProcess sim(kQuickEcu);
-    CliProcess cli({"--yes"}, sim.SlavePath());
+    CliProcess cli({"--yes", "--report", report}, sim.SlavePath());
+    ASSERT_TRUE(cli.WaitForOutput("Writing (Base) - 5%")) << cli.Output() << cli.Errors();
+    {
+        CliProcess rival({"--yes", "--connect-timeout", "3", "--trace", rivalTrace}, sim.SlavePath());
+        EXPECT_EQ(rival.WaitForExit(), 1) << rival.Output() << rival.Errors();
+        EXPECT_THAT(rival.Errors(), HasSubstr("No adapter answered:\n  " + sim.SlavePath() + ": in use by another program\n"));
+        EXPECT_THAT(ReadFile(rivalTrace), Not(HasSubstr(" tx"))) << "the rival never wrote to the port";
+    }
+    cli.Signal(SIGINT);
+    ASSERT_TRUE(cli.WaitForOutput("press Ctrl-C again within 5 s to stop it anyway.\n")) << cli.Output();
+    EXPECT_EQ(cli.WaitForExit(), 0) << cli.Output() << cli.Errors();
+    EXPECT_EQ(cli.Lines().back(), "Finished OK");
+    EXPECT_EQ(sim.WaitForExit(), 0);
+
+    const nlohmann::json json = ParseJsonFile(report);
+    ExpectReportShape(json);
+    EXPECT_EQ(json["port"], sim.SlavePath());
+    EXPECT_EQ(json["ecu"]["softwareDate"], "Mar 14 2010");
+    EXPECT_EQ(json["ecu"]["softwareVersion"], "477E") << "read again after the update";
+    EXPECT_EQ(json["ecu"]["modelCode"], 0);
+    EXPECT_EQ(json["image"], "K410");
+    EXPECT_EQ(json["result"], "Finished OK");
+    EXPECT_EQ(json["exitCode"], 0);
+    EXPECT_THAT(json["journal"].get<std::string>(), MatchesRegex("/.*/flash-updater/.*\\.journal"));
+    const ExpectedChecksums expected = ExpectedChecksumsFor(1);
+    EXPECT_EQ(json["checksums"]["base"], Hex4(expected.base));
+    EXPECT_EQ(json["checksums"]["upper"], Hex4(expected.upper));
+    unlink(report.c_str());
+    unlink(rivalTrace.c_str());
+}
+
+TEST(CliAgainstEcuSim, TwoSigintsWhileProgrammingCloseTheRunWithTheRecoveryTextLast) {
+    const std::string report = TempPath("cancel-report.json");
+    EcuSimProcess sim(kQuickEcu);
+    CliProcess cli({"--yes", "--report", report}, sim.SlavePath());
     ASSERT_TRUE(cli.WaitForOutput("Writing (Base) - 5%")) << cli.Output() << cli.Errors();
     cli.Signal(SIGINT);
+    ASSERT_TRUE(cli.WaitForOutput("press Ctrl-C again within 5 s to stop it anyway.\n")) << cli.Output();
+    ::usleep(1'000'000);
+    const auto second = std::chrono::steady_clock::now();
+    cli.Signal(SIGINT);
     EXPECT_EQ(cli.WaitForExit(), 1) << cli.Errors();
-    // The progress lines carry the byte counts; the last line is the status text alone.
-    EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
+    EXPECT_LT(std::chrono::steady_clock::now() - second, std::chrono::seconds(3));
+    ExpectRecoveryTextLast(cli);
     // ecu-sim --once ends when the program has closed the line.
     EXPECT_EQ(sim.WaitForExit(), 0);
+
+    const nlohmann::json json = ParseJsonFile(report);
+    ExpectReportShape(json);
+    EXPECT_EQ(json["exitCode"], 1);
+    EXPECT_THAT(json["result"].get<std::string>(), MatchesRegex("Writing \\(Base\\) - [0-9]+%"));
+    EXPECT_EQ("  flash-updater-cli --resume " + json["journal"].get<std::string>(), cli.Lines().back());
+    EXPECT_TRUE(json["checksums"]["base"].is_null());
+    EXPECT_TRUE(json["checksums"]["upper"].is_null());
+    unlink(report.c_str());
+}
+
+// A closed terminal: the hang-up is ignored while programming and the writes into the closed
+// output fail without ending the run.
+TEST(CliAgainstEcuSim, AHangUpWithItsOutputClosedMidBaseAreaLetsTheUpdateComplete) {
+    const std::string simReport = TempPath("hangup-sim.json");
+    const std::string report = TempPath("hangup-report.json");
+    {
+        EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--report", simReport});
+        CliProcess cli({"--yes", "--report", report}, sim.SlavePath());
+        ASSERT_TRUE(cli.WaitForOutput("Writing (Base) - 5%")) << cli.Output() << cli.Errors();
+        cli.CloseOutput();
+        cli.Signal(SIGHUP);
+        EXPECT_EQ(cli.WaitForExit(), 0) << cli.Errors();
+    }
+    const nlohmann::json sim = ParseJsonFile(simReport);
+    ASSERT_FALSE(sim.is_discarded());
+    EXPECT_TRUE(sim["updateFinished"].get<bool>());
+    EXPECT_TRUE(sim["violations"].empty()) << sim["violations"].dump();
+    EXPECT_EQ(ParseJsonFile(report)["result"], "Finished OK");
+    unlink(simReport.c_str());
+    unlink(report.c_str());
+}
+
+TEST(CliAgainstEcuSim, PortsThatCannotServeAreNamedWithTheirReasons) {
+    const std::string missing = TempPath("no-such-port");
+    const auto start = std::chrono::steady_clock::now();
+    CliProcess cli({"--yes", "--connect-timeout", "3", "--port", missing}, "/dev/ignored");
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_THAT(cli.Errors(), HasSubstr("No adapter answered:\n  " + missing + ": no such device\n"));
+    EXPECT_THAT(cli.Errors(), HasSubstr("gave up after 3 s (--connect-timeout)"));
+
+    CliProcess empty({"--yes"}, "");  // FLASH_UPDATER_PORTS set, but empty
+    EXPECT_EQ(empty.WaitForExit(), 2);
+    EXPECT_THAT(empty.Errors(), HasSubstr("FLASH_UPDATER_PORTS is set but names no port"));
+    EXPECT_TRUE(empty.Output().empty());
+}
+
+// Support files hold the ECU's data: they are the user's alone, and the ECU's texts cannot hide
+// control sequences in them.
+TEST(CliAgainstEcuSim, TheTraceAndTheDebugFileAreCreatedPrivateAndPlain) {
+    const std::string trace = TempPath("private-trace.txt");
+    const std::string debug = TempPath("private-debug.txt");
+    EcuSimProcess sim(With(kQuickEcu, {"--fault", "nrc=10@3D,nth=5"}));
+    CliProcess cli({"--yes", "--trace", trace, "--debug-file", debug}, sim.SlavePath());
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+    for (const std::string& file : {trace, debug}) {
+        struct stat info {};
+        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    }
+    const std::string text = ReadFile(debug);
+    EXPECT_THAT(text, HasSubstr("VIN = "));
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '\n' || (byte >= 0x20 && byte != 0x7F && (byte < 0x80 || byte >= 0xA0));
+    })) << text;
+    unlink(trace.c_str());
+    unlink(debug.c_str());
 }
 
 // The line lost in the middle of the base area: the core would resend into it forever; the
-// program gives up on it, says why, and waits meanwhile without spinning.
+// program gives up on it, says why and how to recover, and waits meanwhile without spinning.
 TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
     struct Case {
         const char* fault;
@@ -223,7 +376,10 @@ TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
         // About 15 s to the cut, then at most the 30 s of silence.
         EXPECT_LT(wall.count(), 90);
         EXPECT_LT(cli.CpuSeconds(), 0.1 * wall.count());
-        EXPECT_THAT(cli.Lines().back(), MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
+        const std::vector<std::string> lines = cli.Lines();
+        ASSERT_GE(lines.size(), 5u);
+        EXPECT_THAT(lines[lines.size() - 5], MatchesRegex("Writing \\(Base\\) - [0-9]+%")) << cli.Output();
+        ExpectRecoveryTextLast(cli);
         EXPECT_THAT(cli.Errors(), HasSubstr(c.why));
     }
 }

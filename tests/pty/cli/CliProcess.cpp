@@ -127,6 +127,11 @@ bool CliProcess::WaitForOutput(const std::string& text) {
     return true;
 }
 
+void CliProcess::CloseOutput() {
+    if (out_ >= 0) close(out_);
+    out_ = -1;
+}
+
 void CliProcess::Signal(int signal) {
     if (pid_ > 0) kill(pid_, signal);
 }

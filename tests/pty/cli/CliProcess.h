@@ -24,6 +24,9 @@ public:
     // Reads the output until it holds `text` (not for File).
     bool WaitForOutput(const std::string& text);
     void Signal(int signal);
+    // Closes the reading end of a piped standard output: the program's next write meets a broken
+    // pipe.
+    void CloseOutput();
     // Waits for the program to end; its exit code, or -1 (a hang, or killed by a signal).
     int WaitForExit();
 

@@ -135,4 +135,47 @@ TEST_F(ConnectionSequenceTest, AnEmptyPortListNeverOpensAPort) {
     EXPECT_TRUE(host.StatusHistory().empty());
 }
 
+// What the hunt met on each port is kept for the operator: why a port did not open, or that it
+// opened and stayed silent; a round ends after the last port, and an answer forgets it all.
+TEST_F(ConnectionSequenceTest, TheHuntKeepsEachPortsOutcomeByRoundsUntilTheAdapterAnswers) {
+    port.SetOpenError(1, PortOpenError::InUse);
+    port.SetOpenError(2, PortOpenError::Missing);
+    Start({1, 2, 3}, {3}, 0);
+    Run(500);  // two failed opens and port 3 under test
+    EXPECT_EQ(dlg.hunt.RoundsWithoutAnswer(), 0u);
+    EXPECT_THAT(dlg.hunt.Latest(), ElementsAre(PortAttempt{1, PortOutcome::InUse}, PortAttempt{2, PortOutcome::Missing}));
+
+    Run(1500);  // port 3 given up: the round is over
+    EXPECT_EQ(dlg.hunt.RoundsWithoutAnswer(), 1u);
+    EXPECT_THAT(dlg.hunt.Latest(), ElementsAre(PortAttempt{1, PortOutcome::InUse}, PortAttempt{2, PortOutcome::Missing},
+                                               PortAttempt{3, PortOutcome::Silent}));
+    EXPECT_FALSE(dlg.hunt.Answered());
+    EXPECT_EQ(dlg.WhyNoAdapter(false), "No adapter answered:\n"
+                                       "  port 1: in use by another program\n"
+                                       "  port 2: no such device\n"
+                                       "  port 3: opened, but no adapter answered: check the adapter's cable and power");
+
+    // The adapter is plugged in on port 2.
+    port.SetOpenablePorts({2, 3});
+    port.OnWrite([this](const Bytes& frame) {
+        if (frame == kVersionQuery && port.OpenPortNumber() == 2) {
+            port.Deliver(kVersionAnswer);
+            delivered += kVersionAnswer.size();
+        }
+    });
+    Run(1500);
+    EXPECT_EQ(host.StatusText(), Connected(2));
+    EXPECT_TRUE(dlg.hunt.Answered());
+    EXPECT_EQ(dlg.hunt.RoundsWithoutAnswer(), 0u);
+    EXPECT_TRUE(dlg.hunt.Latest().empty());
+    EXPECT_EQ(dlg.CurrentPort(), 2);
+}
+
+TEST_F(ConnectionSequenceTest, WithoutAnyPortTheOperatorIsToldThatNoneWasFound) {
+    Start({}, {}, 0);
+    Run(1000);
+    EXPECT_GT(dlg.hunt.RoundsWithoutAnswer(), 0u);
+    EXPECT_EQ(dlg.WhyNoAdapter(true), "No serial port was found: connect the adapter, then start the program again.");
+}
+
 } // namespace

@@ -14,16 +14,13 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-TEST(LinuxSerialDevicesTest, ThePortVariableListsPathsInItsOwnOrder) {
-    EXPECT_THAT(SplitPortVariable("/dev/pts/7:/dev/ttyUSB0"), ElementsAre("/dev/pts/7", "/dev/ttyUSB0"));
-    EXPECT_THAT(SplitPortVariable(":/dev/pts/3::/dev/pts/1:"), ElementsAre("/dev/pts/3", "/dev/pts/1"));
-    EXPECT_TRUE(SplitPortVariable("").empty());
-
-    ::setenv("FLASH_UPDATER_PORTS", "/tmp/a:/tmp/b:/tmp/c", 1);
-    const auto devices = ListSerialDevices();
-    ::unsetenv("FLASH_UPDATER_PORTS");
-    EXPECT_THAT(devices, ElementsAre("/tmp/a", "/tmp/b", "/tmp/c"));
-    EXPECT_THAT(PosixPortEnumerator(devices.size()).UsablePorts(), ElementsAre(1, 2, 3));
+TEST(LinuxSerialDevicesTest, TheNamedDevicesAreTheListInTheirOwnOrderAndNumberedFromOne) {
+    const auto devices = ListSerialDevices({"/tmp/c", "/tmp/a", "/tmp/b"});
+    EXPECT_THAT(devices, ElementsAre("/tmp/c", "/tmp/a", "/tmp/b"));
+    PosixPortEnumerator ports(devices);
+    EXPECT_THAT(ports.UsablePorts(), ElementsAre(1, 2, 3));
+    EXPECT_EQ(ports.PortName(2), "/tmp/a");
+    EXPECT_EQ(ports.PortName(4), "port 4");
 }
 
 class ScanTest : public ::testing::Test {

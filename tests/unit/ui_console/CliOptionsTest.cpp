@@ -48,11 +48,38 @@ TEST(CliOptions, AcceptsItsOptions) {
     EXPECT_TRUE(Parse({"--yes", "--no-resume"}).options.noResume);
 }
 
+TEST(CliOptions, PortsReportAndTimeOut) {
+    const Parsed ports = Parse({"--port", "/dev/ttyUSB1", "--port=COM6", "--port", "3", "--report", "/tmp/run.json",
+                                "--connect-timeout", "3"});
+    EXPECT_FALSE(ports.exitCode) << ports.err;
+    EXPECT_EQ(ports.options.ports, (std::vector<std::string>{"/dev/ttyUSB1", "COM6", "3"}));
+    EXPECT_EQ(ports.options.reportFile, "/tmp/run.json");
+    EXPECT_EQ(ports.options.connectTimeout, 3);
+    EXPECT_TRUE(Parse({}).options.ports.empty());
+}
+
+// Unattended runs must end; the operator's own hunt as long as they like.
+TEST(CliOptions, TheConnectTimeOutInEffect) {
+    const std::pair<std::vector<const char*>, std::optional<int>> cases[] = {
+        {{}, std::nullopt},
+        {{"--yes"}, 60},
+        {{"--yes", "--connect-timeout", "3"}, 3},
+        {{"--yes", "--connect-timeout", "0"}, std::nullopt},
+        {{"--connect-timeout", "20"}, 20},
+    };
+    for (const auto& [args, timeout] : cases) {
+        const Parsed parsed = Parse(args);
+        ASSERT_FALSE(parsed.exitCode) << parsed.err;
+        EXPECT_EQ(ConnectTimeoutOf(parsed.options), timeout) << args.size();
+    }
+}
+
 TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume",
-                               "--no-journal", "--list-journals", "--version"})
+                               "--no-journal", "--list-journals", "--port", "--connect-timeout", "--report",
+                               "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -80,6 +107,13 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         {"--resume", "/etc/hostname", "--no-resume"},
         {"--no-resume", "--no-journal"},
         {"-y"},
+        {"--port"},
+        {"--port", "/dev/ttyS0", "/dev/ttyS1"},  // one device per --port
+        {"--connect-timeout", "-1"},
+        {"--connect-timeout", "soon"},
+        {"--connect-timeout"},
+        {"--report", "/"},
+        {"--report", ""},
     };
     for (const auto& args : cases) {
         const Parsed bad = Parse(args);

@@ -11,7 +11,9 @@
 #include <utility>
 #include <thread>
 
+#include "TestBench.h"
 #include "app/ControlIds.h"
+#include "link/ConnectionSequence.h"
 #include "ui/console/ConsoleDialogHost.h"
 #include "ui/console/ConsoleOutput.h"
 #include "ui/console/LineInput.h"
@@ -22,14 +24,14 @@ namespace {
 // A host on this thread's loop whose operator types `typed` (then the input ends).
 class ConsoleHostTest : public ::testing::Test {
 protected:
-    void Start(ConsoleAnswers answers, const std::string& typed = "") {
+    void Start(ConsoleAnswers answers, const std::string& typed = "", PortNamer describePort = {}) {
         int fds[2];
         ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
         ASSERT_EQ(write(fds[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
         close(fds[1]);
         inputFd_ = fds[0];
         input_ = std::make_unique<LineInput>(inputFd_, [this] { loop_.Wake(); });
-        host_ = std::make_unique<ConsoleDialogHost>(loop_, output_, *input_, std::move(answers));
+        host_ = std::make_unique<ConsoleDialogHost>(loop_, output_, *input_, std::move(answers), std::move(describePort));
     }
     ~ConsoleHostTest() override {
         host_.reset();
@@ -64,6 +66,22 @@ TEST_F(ConsoleHostTest, PrintsEachNewStatusTextOnceAndTheFieldsWhenTheyAreShown)
                           "Software Version: 304E\n"
                           "Pre-loaded with K410\n");
     EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
+}
+
+// A station with several adapters can tell which one the run took.
+TEST_F(ConsoleHostTest, TheConnectionsLineNamesThePortsDevice) {
+    Start({}, "", [](int32_t number) { return "COM" + std::to_string(number) + ": USB Serial Port"; });
+    TestBench bench;
+    bench.ports.ports = {3, 7};
+    bench.dlg->EnumeratePorts();
+    CandidateIndex() = 1;
+    host_->Attach(*bench.dlg);
+    host_->SetItemText(ControlId::StatusLine, "Connecting to Com Port  [  7  ]");
+    host_->SetItemText(ControlId::StatusLine, "Connected to Com Port  [  7  ]");
+    CandidateIndex() = 0;
+    EXPECT_EQ(out_.str(), "Connecting to Com Port  [  7  ]\n"
+                          "Connected to Com Port  [  7  ]  (COM7: USB Serial Port)\n");
+    EXPECT_EQ(host_->StatusText(), "Connected to Com Port  [  7  ]");
 }
 
 TEST_F(ConsoleHostTest, WithYesMessageBoxesAreAnsweredAtOnceAndTheDebugFileByItsOption) {

@@ -15,16 +15,18 @@ enum class LineLoss {
 };
 
 // A port that notices when the line to the adapter is gone for good, which the core never
-// decides: it resends an unanswered request forever. Only a port that has received something
-// since it opened can lose its line, so the hunt for the adapter on silent ports goes on as ever.
+// decides: it resends an unanswered request forever. Every front end runs its dialog on one and
+// ends the run when it says so. Only a port that has received something since it opened can lose
+// its line, so the hunt for the adapter on silent ports goes on as ever.
 class LineWatchPort final : public SerialPort {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr std::chrono::seconds kSilenceLimit{30};
 
-    LineWatchPort(SerialPort& port, std::function<bool()> deviceGone, Clock now = std::chrono::steady_clock::now);
+    explicit LineWatchPort(SerialPort& port, Clock now = std::chrono::steady_clock::now);
 
     bool Open(int32_t portNumber) override;
+    PortOpenError LastOpenError() const override { return port_.LastOpenError(); }
     bool IsOpen() const override { return port_.IsOpen(); }
     bool SetBaudRate(uint32_t baud) override { return port_.SetBaudRate(baud); }
     bool Write(const uint8_t* data, size_t count) override;
@@ -35,6 +37,7 @@ public:
     void Purge() override { port_.Purge(); }
     void Interrupt() override { port_.Interrupt(); }
     void Close() override { port_.Close(); }
+    bool LineLost() const override { return port_.LineLost(); }
 
     // Any thread.
     LineLoss Loss() const;
@@ -43,12 +46,11 @@ private:
     using Time = std::chrono::steady_clock::time_point;
 
     SerialPort& port_;
-    const std::function<bool()> deviceGone_;
     const Clock now_;
     mutable std::mutex mutex_;
     bool answered_ = false;                 // something arrived since the port opened
     std::optional<Time> unansweredSince_;  // the first write after the last arrival
 };
 
-// The line on standard error that says why the run ended.
+// Why the run ended, in a few words ("the line to the adapter was lost").
 const char* LineLossReason(LineLoss loss);

@@ -1,9 +1,9 @@
-// When the console program gives up on its line: a device gone, or requests unanswered for the
-// silence limit, and neither before the adapter has answered on the port as opened.
+// When a front end gives up on its line: a device gone, or requests unanswered for the silence
+// limit, and neither before the adapter has answered on the port as opened.
 #include <gtest/gtest.h>
 
 #include "FakeSerialPort.h"
-#include "ui/console/LineWatchPort.h"
+#include "link/LineWatchPort.h"
 
 namespace {
 
@@ -11,9 +11,8 @@ using namespace std::chrono_literals;
 
 struct Watched {
     FakeSerialPort device;
-    bool gone = false;
     std::chrono::steady_clock::time_point now{};
-    LineWatchPort port{device, [this] { return gone; }, [this] { return now; }};
+    LineWatchPort port{device, [this] { return now; }};
 
     void Send() {
         const uint8_t request[] = {0x02, 0x90, 0x92};
@@ -31,7 +30,7 @@ TEST(LineWatchPort, APortThatNeverAnsweredIsNeverLost) {
     ASSERT_TRUE(line.port.Open(1));
     line.Send();
     line.now += 1h;
-    line.gone = true;
+    line.device.LoseLine();
     EXPECT_EQ(line.port.Loss(), LineLoss::None);
 }
 
@@ -82,7 +81,7 @@ TEST(LineWatchPort, AGoneDeviceIsLostOnceItHadAnsweredUntilThePortOpensAgain) {
     ASSERT_TRUE(line.port.Open(1));
     line.Send();
     line.Receive();
-    line.gone = true;
+    line.device.LoseLine();
     EXPECT_EQ(line.port.Loss(), LineLoss::DeviceGone);
     line.port.Close();
     ASSERT_TRUE(line.port.Open(2));

@@ -1,7 +1,6 @@
-#include "ui/console/LineWatchPort.h"
+#include "link/LineWatchPort.h"
 
-LineWatchPort::LineWatchPort(SerialPort& port, std::function<bool()> deviceGone, Clock now)
-    : port_(port), deviceGone_(std::move(deviceGone)), now_(std::move(now)) {}
+LineWatchPort::LineWatchPort(SerialPort& port, Clock now) : port_(port), now_(std::move(now)) {}
 
 bool LineWatchPort::Open(int32_t portNumber) {
     const bool opened = port_.Open(portNumber);
@@ -35,7 +34,7 @@ size_t LineWatchPort::Read(uint8_t* data, size_t capacity) {
 LineLoss LineWatchPort::Loss() const {
     std::lock_guard lock(mutex_);
     if (!answered_) return LineLoss::None;
-    if (deviceGone_()) return LineLoss::DeviceGone;
+    if (port_.LineLost()) return LineLoss::DeviceGone;
     if (unansweredSince_ && now_() - *unansweredSince_ >= kSilenceLimit) return LineLoss::Silent;
     return LineLoss::None;
 }

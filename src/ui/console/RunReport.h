@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CFlashDlg;
+
+// A run's outcome for scripts and support (--report). Absent values are written as null.
+struct RunReport {
+    struct Ecu {
+        std::optional<std::string> vin, hardwareSerial;
+        std::optional<int32_t> modelCode, variant;
+        std::optional<std::string> softwareDate, softwareTime, softwareVersion;
+    };
+
+    std::string program, version;
+    std::optional<std::string> port;  // the port the adapter answered on
+    Ecu ecu;
+    std::optional<std::string> image;
+    std::chrono::system_clock::time_point startedAt, endedAt;
+    std::string result;  // the last status text
+    int exitCode = 0;
+    std::optional<std::string> journal;
+    std::optional<uint16_t> baseChecksum, upperChecksum;  // as the ECU reported them
+};
+
+// The report as one JSON object: "program", "version", "port", "ecu" {"vin", "hardwareSerial",
+// "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"}, "image",
+// "startedAt", "endedAt" (ISO 8601, UTC), "result", "exitCode", "journal", "checksums" {"base",
+// "upper"} (hex text such as "E314").
+std::string RunReportJson(const RunReport& report);
+
+// "2026-12-10T13:06:03Z"
+std::string Iso8601Utc(std::chrono::system_clock::time_point time);
+
+// What the dialog knows of its run, once the run has been closed (its receive thread has ended).
+RunReport DescribeRun(const CFlashDlg& dlg, const std::string& result, int exitCode);
+
+// Replaces the file in one step: a script never reads half a report. False with the reason.
+bool WriteRunReport(const std::string& path, const std::string& json, std::string& reason);
