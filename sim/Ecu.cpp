@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "ResponseCodes.h"
+#include "link/ServiceIds.h"
 #include "SecurityKey.h"
 #include "firmware/InfoBlock.h"
 
 namespace sim {
 
-Bytes Negative(uint8_t service, uint8_t code) { return {kNegativeResponse, service, code}; }
+Bytes Negative(uint8_t service, uint8_t code) { return {kNegativeAnswer, service, code}; }
 
 namespace {
 
@@ -53,16 +53,16 @@ Ecu::Ecu(const SimOptions& options, Prng& prng)
 EcuAnswer Ecu::Handle(std::span<const uint8_t> request) {
     if (request.empty()) return {};
     switch (request[0]) {
-    case 0x10: return StartSession(request);
-    case 0x11: return ResetService(request);
-    case 0x14: return ClearDiagnostics(request);
-    case 0x1A: return ReadIdentification(request);
-    case 0x20: return StopSession(request);
-    case 0x21: return ReadLocal(request);
-    case 0x27: return SecurityAccess(request);
-    case 0x31: return StartRoutine(request);
-    case 0x3B: return WriteLocal(request);
-    case 0x3D: return WriteMemory(request);
+    case Sid::StartSession: return StartSession(request);
+    case Sid::EcuReset: return ResetService(request);
+    case Sid::ClearDiagnostics: return ClearDiagnostics(request);
+    case Sid::ReadIdentification: return ReadIdentification(request);
+    case Sid::StopSession: return StopSession(request);
+    case Sid::ReadLocalData: return ReadLocal(request);
+    case Sid::SecurityAccess: return SecurityAccess(request);
+    case Sid::StartRoutine: return StartRoutine(request);
+    case Sid::WriteLocalData: return WriteLocal(request);
+    case Sid::WriteMemory: return WriteMemory(request);
     default: return {Negative(request[0], Nrc::ServiceNotSupported)};
     }
 }
@@ -76,46 +76,46 @@ void Ecu::Reset() {
 }
 
 EcuAnswer Ecu::StartSession(std::span<const uint8_t> request) {
-    if (request.size() != 2) return {Negative(0x10, Nrc::SubFunctionNotSupported)};
+    if (request.size() != 2) return {Negative(Sid::StartSession, Nrc::SubFunctionNotSupported)};
     switch (request[1]) {
     case 0x81:
         Reset();
         break;
     case 0x84:
-        if (!level5Unlocked_) return {Negative(0x10, Nrc::SecurityAccessDenied)};
+        if (!level5Unlocked_) return {Negative(Sid::StartSession, Nrc::SecurityAccessDenied)};
         session_ = Session::Diagnostic;
         break;
     case 0x85:
-        if (!level7Unlocked_) return {Negative(0x10, Nrc::SecurityAccessDenied)};
+        if (!level7Unlocked_) return {Negative(Sid::StartSession, Nrc::SecurityAccessDenied)};
         session_ = Session::Programming;
         erasedThisSession_[0] = erasedThisSession_[1] = false;
         break;
-    default: return {Negative(0x10, Nrc::SubFunctionNotSupported)};
+    default: return {Negative(Sid::StartSession, Nrc::SubFunctionNotSupported)};
     }
-    return {{0x50, request[1]}};
+    return {{Positive(Sid::StartSession), request[1]}};
 }
 
 EcuAnswer Ecu::StopSession(std::span<const uint8_t> request) {
-    if (request.size() != 1) return {Negative(0x20, Nrc::SubFunctionNotSupported)};
-    if (!InDiagnosticOrProgramming()) return {Negative(0x20, Nrc::ConditionsNotCorrect)};
+    if (request.size() != 1) return {Negative(Sid::StopSession, Nrc::SubFunctionNotSupported)};
+    if (!InDiagnosticOrProgramming()) return {Negative(Sid::StopSession, Nrc::ConditionsNotCorrect)};
     Reset();
-    return {{0x60}};
+    return {{Positive(Sid::StopSession)}};
 }
 
 EcuAnswer Ecu::ResetService(std::span<const uint8_t> request) {
-    if (request.size() != 2 || request[1] != 0x01) return {Negative(0x11, Nrc::SubFunctionNotSupported)};
-    EcuAnswer answer{{0x51}};
+    if (request.size() != 2 || request[1] != 0x01) return {Negative(Sid::EcuReset, Nrc::SubFunctionNotSupported)};
+    EcuAnswer answer{{Positive(Sid::EcuReset)}};
     answer.resets = true;
     return answer;
 }
 
 EcuAnswer Ecu::ClearDiagnostics(std::span<const uint8_t> request) {
-    if (request.size() != 3) return {Negative(0x14, Nrc::SubFunctionNotSupported)};
+    if (request.size() != 3) return {Negative(Sid::ClearDiagnostics, Nrc::SubFunctionNotSupported)};
     const bool allGroups = request[1] == 0xFF && request[2] == 0x00;
     const bool powertrain = request[1] == 0x00 && request[2] == 0x00;
-    if (!allGroups && !powertrain) return {Negative(0x14, Nrc::RequestOutOfRange)};
+    if (!allGroups && !powertrain) return {Negative(Sid::ClearDiagnostics, Nrc::RequestOutOfRange)};
     diagnosticsCleared_ = true;
-    EcuAnswer answer{{0x54, request[1], request[2]}};
+    EcuAnswer answer{{Positive(Sid::ClearDiagnostics), request[1], request[2]}};
     answer.finishesUpdate = programmedThisRun_[0] && programmedThisRun_[1];
     return answer;
 }
@@ -131,45 +131,45 @@ uint16_t Ecu::NewSeed() {
 }
 
 EcuAnswer Ecu::SecurityAccess(std::span<const uint8_t> request) {
-    if (request.size() < 2) return {Negative(0x27, Nrc::SubFunctionNotSupported)};
+    if (request.size() < 2) return {Negative(Sid::SecurityAccess, Nrc::SubFunctionNotSupported)};
     const uint8_t mode = request[1];
     const bool level7 = mode == 0x07 || mode == 0x08;
-    if (mode != 0x05 && mode != 0x06 && !level7) return {Negative(0x27, Nrc::SubFunctionNotSupported)};
-    if (level7 && !InDiagnosticOrProgramming()) return {Negative(0x27, Nrc::NotInActiveSession)};
+    if (mode != 0x05 && mode != 0x06 && !level7) return {Negative(Sid::SecurityAccess, Nrc::SubFunctionNotSupported)};
+    if (level7 && !InDiagnosticOrProgramming()) return {Negative(Sid::SecurityAccess, Nrc::NotInActiveSession)};
     bool& unlocked = level7 ? level7Unlocked_ : level5Unlocked_;
     std::optional<uint16_t>& expected = level7 ? expectedKey7_ : expectedKey5_;
 
     if (mode == 0x05 || mode == 0x07) {
-        if (request.size() != 2) return {Negative(0x27, Nrc::SubFunctionNotSupported)};
-        if (unlocked) return {{0x67, mode, 0x00, 0x00}};
+        if (request.size() != 2) return {Negative(Sid::SecurityAccess, Nrc::SubFunctionNotSupported)};
+        if (unlocked) return {{Positive(Sid::SecurityAccess), mode, 0x00, 0x00}};
         const uint16_t seed = NewSeed();
         const KeyFormula formula = level7                      ? KeyFormula::Level7
                                    : options_.keyVariant == 2 ? KeyFormula::Level5Variant2
                                                               : KeyFormula::Level5Variant1;
         expected = SecurityKey(formula, seed);
-        return {{0x67, mode, static_cast<uint8_t>(seed >> 8), static_cast<uint8_t>(seed)}};
+        return {{Positive(Sid::SecurityAccess), mode, static_cast<uint8_t>(seed >> 8), static_cast<uint8_t>(seed)}};
     }
-    if (request.size() != 4) return {Negative(0x27, Nrc::SubFunctionNotSupported)};
-    if (!expected) return {Negative(0x27, Nrc::ConditionsNotCorrect)};
+    if (request.size() != 4) return {Negative(Sid::SecurityAccess, Nrc::SubFunctionNotSupported)};
+    if (!expected) return {Negative(Sid::SecurityAccess, Nrc::ConditionsNotCorrect)};
     const uint16_t key = static_cast<uint16_t>(request[2] << 8 | request[3]);
     // An ECU whose level-5 key is neither variant refuses every key the program can compute.
     const bool accepted = key == *expected && (level7 || options_.keyVariant != 0);
     expected.reset();  // one key per seed
-    if (!accepted) return {Negative(0x27, Nrc::InvalidKey)};
+    if (!accepted) return {Negative(Sid::SecurityAccess, Nrc::InvalidKey)};
     unlocked = true;
-    return {{0x67, mode, 0x34}};
+    return {{Positive(Sid::SecurityAccess), mode, 0x34}};
 }
 
 EcuAnswer Ecu::StartRoutine(std::span<const uint8_t> request) {
-    if (request.size() < 2) return {Negative(0x31, Nrc::SubFunctionNotSupported)};
-    if (!InDiagnosticOrProgramming()) return {Negative(0x31, Nrc::NotInActiveSession)};
+    if (request.size() < 2) return {Negative(Sid::StartRoutine, Nrc::SubFunctionNotSupported)};
+    if (!InDiagnosticOrProgramming()) return {Negative(Sid::StartRoutine, Nrc::NotInActiveSession)};
     const uint8_t routine = request[1];
     const bool known = routine == 0x04 || routine == 0x06 || routine == 0x09 || routine == 0x0D ||
                        routine == 0x0F || routine == 0x10 || routine == 0x19;
     // Routine 0x19 takes two parameter bytes, the others none.
     const std::size_t length = routine == 0x19 ? 4 : 2;
-    if (!known || request.size() != length) return {Negative(0x31, Nrc::SubFunctionNotSupported)};
-    return {{0x71, routine}};
+    if (!known || request.size() != length) return {Negative(Sid::StartRoutine, Nrc::SubFunctionNotSupported)};
+    return {{Positive(Sid::StartRoutine), routine}};
 }
 
 } // namespace sim

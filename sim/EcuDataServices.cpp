@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Ecu.h"
-#include "ResponseCodes.h"
+#include "link/ServiceIds.h"
 #include "firmware/InfoBlock.h"
 #include "link/Framing.h"
 
@@ -47,37 +47,37 @@ Addressed Address(const std::vector<const RecordLayout*>& records, std::span<con
 } // namespace
 
 EcuAnswer Ecu::ReadIdentification(std::span<const uint8_t> request) {
-    if (request.size() < 2) return {Negative(0x1A, Nrc::SubFunctionNotSupported)};
+    if (request.size() < 2) return {Negative(Sid::ReadIdentification, Nrc::SubFunctionNotSupported)};
     return ReadRecord(request);
 }
 
 EcuAnswer Ecu::ReadLocal(std::span<const uint8_t> request) {
-    if (request.size() < 2) return {Negative(0x21, Nrc::SubFunctionNotSupported)};
+    if (request.size() < 2) return {Negative(Sid::ReadLocalData, Nrc::SubFunctionNotSupported)};
     switch (request[1]) {
-    case 0x60:
-    case 0x61:
-    case 0x64:
-    case 0xAC: return ReadInfoBlock(request);
-    case 0x83: return ReadChecksum(request);
+    case LocalId::SoftwareDate:
+    case LocalId::SoftwareTime:
+    case LocalId::SoftwareVersion:
+    case LocalId::ModelCode: return ReadInfoBlock(request);
+    case LocalId::Checksum: return ReadChecksum(request);
     case kHistoryId:
-        if (options_.noHistory) return {Negative(0x21, Nrc::SubFunctionNotSupported)};
+        if (options_.noHistory) return {Negative(Sid::ReadLocalData, Nrc::SubFunctionNotSupported)};
         return ReadRecord(request);
     default: return ReadRecord(request);
     }
 }
 
 EcuAnswer Ecu::ReadInfoBlock(std::span<const uint8_t> request) {
-    if (request.size() != 2) return {Negative(0x21, Nrc::SubFunctionNotSupported)};
+    if (request.size() != 2) return {Negative(Sid::ReadLocalData, Nrc::SubFunctionNotSupported)};
     const auto cells = flash_.Bytes();
-    Bytes reply{0x61, request[1]};
+    Bytes reply{Positive(Sid::ReadLocalData), request[1]};
     const auto text = [&](uint32_t offset, uint32_t length) {
         reply.insert(reply.end(), cells.begin() + offset, cells.begin() + offset + length);
         reply.push_back(0);
     };
     switch (request[1]) {
-    case 0x60: text(InfoBlock::DateOffset, InfoBlock::DateLength); break;
-    case 0x61: text(InfoBlock::TimeOffset, InfoBlock::TimeLength); break;
-    case 0x64: text(InfoBlock::VersionOffset, InfoBlock::VersionLength); break;
+    case LocalId::SoftwareDate: text(InfoBlock::DateOffset, InfoBlock::DateLength); break;
+    case LocalId::SoftwareTime: text(InfoBlock::TimeOffset, InfoBlock::TimeLength); break;
+    case LocalId::SoftwareVersion: text(InfoBlock::VersionOffset, InfoBlock::VersionLength); break;
     default:
         reply.push_back(0x00);
         reply.push_back(cells[InfoBlock::ModelCodeOffset]);
@@ -87,10 +87,10 @@ EcuAnswer Ecu::ReadInfoBlock(std::span<const uint8_t> request) {
 }
 
 EcuAnswer Ecu::ReadChecksum(std::span<const uint8_t> request) {
-    if (request.size() != 3 || request[2] > 0x01) return {Negative(0x21, Nrc::SubFunctionNotSupported)};
-    if (!InDiagnosticOrProgramming()) return {Negative(0x21, Nrc::NotInActiveSession)};
+    if (request.size() != 3 || request[2] > 0x01) return {Negative(Sid::ReadLocalData, Nrc::SubFunctionNotSupported)};
+    if (!InDiagnosticOrProgramming()) return {Negative(Sid::ReadLocalData, Nrc::NotInActiveSession)};
     const uint16_t crc = flash_.Crc(request[2] == 0x00 ? FlashArea::Base : FlashArea::Upper);
-    return {{0x61, 0x83, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)}};
+    return {{Positive(Sid::ReadLocalData), LocalId::Checksum, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)}};
 }
 
 EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
@@ -99,7 +99,7 @@ EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
     const Addressed a = Address(RecordsOf(request[1], service), request.subspan(2), true);
     if (!a.record) return {Negative(service, a.code)};
     const RecordLayout& r = *a.record;
-    Bytes reply{static_cast<uint8_t>(service + kPositiveOffset), r.id};
+    Bytes reply{Positive(service), r.id};
     switch (r.form) {
     case ReplyForm::Data: break;
     case ReplyForm::EchoParam: reply.push_back(request[2]); break;
@@ -112,28 +112,28 @@ EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
 }
 
 EcuAnswer Ecu::WriteLocal(std::span<const uint8_t> request) {
-    if (request.size() < 2) return {Negative(0x3B, Nrc::SubFunctionNotSupported)};
-    if (options_.noHistory && request[1] == kHistoryId) return {Negative(0x3B, Nrc::SubFunctionNotSupported)};
-    if (!InDiagnosticOrProgramming()) return {Negative(0x3B, Nrc::NotInActiveSession)};
+    if (request.size() < 2) return {Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
+    if (options_.noHistory && request[1] == kHistoryId) return {Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
+    if (!InDiagnosticOrProgramming()) return {Negative(Sid::WriteLocalData, Nrc::NotInActiveSession)};
     const Addressed a = Address(RecordsOf(request[1], std::nullopt), request.subspan(2), false);
-    if (!a.record) return {Negative(0x3B, a.code)};
+    if (!a.record) return {Negative(Sid::WriteLocalData, a.code)};
     const RecordLayout& r = *a.record;
     const auto data = request.subspan(r.addressing == Addressing::Plain ? 2 : 3);
     const std::size_t expected = r.writeLength + (r.writeSum ? 1u : 0u);
     if (data.size() != expected) {
-        EcuAnswer refused{Negative(0x3B, Nrc::SubFunctionNotSupported)};
+        EcuAnswer refused{Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
         refused.violation = "3B " + RecordName(r).substr(3) + " carries " + std::to_string(data.size()) +
                             " data bytes, not " + std::to_string(expected);
         return refused;
     }
     if (r.writeSum && ByteSum(data.data(), r.writeLength) != data[r.writeLength]) {
-        EcuAnswer refused{Negative(0x3B, Nrc::RequestOutOfRange)};
+        EcuAnswer refused{Negative(Sid::WriteLocalData, Nrc::RequestOutOfRange)};
         refused.violation = "3B " + RecordName(r).substr(3) + " carries a wrong record sum";
         return refused;
     }
     const auto target = records_.Block(r, a.block);
     std::copy_n(data.begin(), r.writeLength, target.begin());
-    return {{0x7B, r.id}};
+    return {{Positive(Sid::WriteLocalData), r.id}};
 }
 
 } // namespace sim

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "ResponseCodes.h"
+#include "link/ServiceIds.h"
 
 namespace sim {
 
@@ -24,19 +24,19 @@ std::string NotAWholeTag(std::span<const uint8_t> request) {
 EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     // 3D, three address bytes, the count, then that many data bytes.
     if (request.size() < 6 || request[4] == 0 || request.size() != 5u + request[4]) {
-        EcuAnswer refused{Negative(0x3D, Nrc::SubFunctionNotSupported)};
+        EcuAnswer refused{Negative(Sid::WriteMemory, Nrc::SubFunctionNotSupported)};
         refused.violation = NotAWholeTag(request);
         return refused;
     }
-    if (session_ != Session::Programming) return {Negative(0x3D, Nrc::NotInActiveSession)};
+    if (session_ != Session::Programming) return {Negative(Sid::WriteMemory, Nrc::NotInActiveSession)};
     const uint32_t address = uint32_t{request[1]} << 16 | uint32_t{request[2]} << 8 | request[3];
     const auto data = request.subspan(5);
     const std::optional<FlashArea> area = flash_.AreaHolding(address, static_cast<uint32_t>(data.size()));
-    if (!area) return {Negative(0x3D, Nrc::RequestOutOfRange)};
+    if (!area) return {Negative(Sid::WriteMemory, Nrc::RequestOutOfRange)};
 
     const std::size_t i = Index(*area);
     EcuAnswer answer;
-    const Bytes echo{0x7D, request[1], request[2], request[3]};
+    const Bytes echo{Positive(Sid::WriteMemory), request[1], request[2], request[3]};
     if (erasedThisSession_[i]) {
         answer.now = echo;
     } else {
@@ -44,7 +44,7 @@ EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
         // The configuration lives with the base area's code and goes with it.
         if (*area == FlashArea::Base) ForgetConfiguration();
         erasedThisSession_[i] = erasedThisRun_[i] = true;
-        answer.now = Negative(0x3D, Nrc::ResponsePending);
+        answer.now = Negative(Sid::WriteMemory, Nrc::ResponsePending);
         answer.later = echo;
         answer.busyMs = options_.eraseMs;
     }

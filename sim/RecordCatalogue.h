@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "link/ServiceIds.h"
+
 namespace sim {
 
 // How the ECU lays out the data of a positive read reply after service and identifier.
@@ -44,6 +46,6 @@ std::size_t StoredSize(const RecordLayout& record);
 // "21 1E 00", "1A 4C", "21 39": how reports name a record.
 std::string RecordName(const RecordLayout& record);
 
-inline constexpr uint8_t kHistoryId = 0x69;
+inline constexpr uint8_t kHistoryId = LocalId::History;
 
 } // namespace sim

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ResponseCodes.h"
+#include "link/ServiceIds.h"
 #include "UartResample.h"
 #include "firmware/InfoBlock.h"
 #include "link/Framing.h"
@@ -14,8 +14,6 @@ namespace {
 
 constexpr uint32_t kLowBaud = 9600;
 constexpr uint32_t kHighBaud = 38400;
-constexpr uint8_t kVersionQuery = 0x90;
-constexpr uint8_t kSpeedSwitch = 0x94;
 
 std::string Hex(std::span<const uint8_t> bytes) {
     std::string text;
@@ -168,7 +166,7 @@ void Simulator::OnByte(uint8_t byte, uint64_t atUs) {
 void Simulator::OnFrame(const Bytes& payload) {
     ++counters_.requestsPerService[payload[0]];
     Trace("request " + Hex(payload));
-    const bool adapterCommand = payload[0] == kVersionQuery || payload[0] == kSpeedSwitch;
+    const bool adapterCommand = payload[0] == kAdapterVersionRequest || payload[0] == kAdapterSpeedSwitch;
     if (!adapterCommand && nowUs_ < bootedAtUs_) {
         ++counters_.ignoredWhileBooting;
         Trace("ECU booting: no answer");
@@ -200,8 +198,8 @@ void Simulator::OnFrame(const Bytes& payload) {
 
 void Simulator::OnAdapterCommand(const Bytes& payload, const Faults& faults) {
     if (payload.size() != 1) return;
-    if (payload[0] == kVersionQuery) {
-        Bytes answer{0xD0, 0x00};
+    if (payload[0] == kAdapterVersionRequest) {
+        Bytes answer{kAdapterAnswer, 0x00};
         for (std::size_t i = 0; i < 3; ++i)
             answer.push_back(static_cast<uint8_t>(i < options_.adapterVersion.size() ? options_.adapterVersion[i] : '0'));
         Answer(answer, nowUs_ + options_.responseMs * 1000ull, faults);
@@ -281,13 +279,13 @@ void Simulator::PendingChain(const Bytes& payload, const FaultRule& pending, con
 // byte has left (or, when it is dropped, at readyUs).
 void Simulator::Answer(Bytes payload, uint64_t readyUs, const Faults& faults, std::function<void()> afterSent) {
     if (payload.empty()) return;
-    if (Has(faults, FaultAction::WrongEcho) && payload.size() == 4 && payload[0] == 0x7D) payload[2] ^= 0x01;
-    if (Has(faults, FaultAction::WrongChecksum) && payload.size() == 4 && payload[0] == 0x61 && payload[1] == 0x83) {
+    if (Has(faults, FaultAction::WrongEcho) && payload.size() == 4 && payload[0] == Positive(Sid::WriteMemory)) payload[2] ^= 0x01;
+    if (Has(faults, FaultAction::WrongChecksum) && payload.size() == 4 && payload[0] == Positive(Sid::ReadLocalData) && payload[1] == LocalId::Checksum) {
         payload[2] ^= 0xFF;
         payload[3] ^= 0xFF;
     }
     if (const FaultRule* status = First(faults, FaultAction::Status);
-        status && payload.size() > 2 && payload[0] == 0x61 && payload[1] == 0xBD)
+        status && payload.size() > 2 && payload[0] == Positive(Sid::ReadLocalData) && payload[1] == 0xBD)
         payload[2] = status->code;
     if (const FaultRule* foreign = First(faults, FaultAction::UnknownService)) payload[0] = foreign->code;
     for (const FaultRule* f : faults)
@@ -421,12 +419,12 @@ RunReport Simulator::Report() const {
     report.diagnosticsCleared = ecu_.DiagnosticsCleared();
     const RecordStore& now = ecu_.Records();
     for (const RecordLayout& r : RecordCatalogue()) {
-        if (options_.noHistory && r.readService == 0x21 && r.id == kHistoryId) continue;  // it has none
+        if (options_.noHistory && r.readService == Sid::ReadLocalData && r.id == kHistoryId) continue;  // it has none
         const auto before = recordsAtStart_.Of(r);
         const auto after = now.Of(r);
         if (!std::equal(before.begin(), before.end(), after.begin(), after.end()))
             report.changedRecords.push_back({RecordName(r), {before.begin(), before.end()}, {after.begin(), after.end()}});
-        if (r.readService == 0x21 && r.id == kHistoryId)
+        if (r.readService == Sid::ReadLocalData && r.id == kHistoryId)
             for (std::size_t e = 0; e < r.blockCount; ++e)
                 report.history.emplace_back(after.begin() + e * r.width, after.begin() + (e + 1) * r.width);
     }
