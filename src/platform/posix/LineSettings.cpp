@@ -14,7 +14,7 @@ bool HoldModemLinesInactive(int fd, const ModemControl& control) {
 }
 
 bool ApplyLineSettings(int fd, uint32_t baud) {
-    speed_t speed;
+    speed_t speed = B0;
     switch (baud) {
     case 9600: speed = B9600; break;
     case 38400: speed = B38400; break;

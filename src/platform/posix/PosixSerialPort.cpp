@@ -146,7 +146,7 @@ bool PosixSerialPort::Write(const uint8_t* data, size_t count) {
 // a write never holds up the thread that sends, nor a close.
 bool PosixSerialPort::WaitForWriteRoom(int fd) {
     pollfd watched[2] = {{fd, POLLOUT, 0}, {writerWakeRead_, POLLIN, 0}};
-    int ready;
+    int ready = 0;
     while ((ready = ::poll(watched, 2, kWriteStallMs)) < 0) {
         if (errno != EINTR) return false;
     }
@@ -176,7 +176,7 @@ SerialPort::ReaderSetup PosixSerialPort::StartReading() {
 }
 
 SerialPort::WaitResult PosixSerialPort::WaitForInput() {
-    int wake;
+    int wake = -1;
     {
         std::lock_guard lock(wakeMutex_);
         wake = wakeRead_;

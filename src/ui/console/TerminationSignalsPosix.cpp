@@ -42,6 +42,7 @@ TerminationSignalWatcher::TerminationSignalWatcher(std::function<void(StopSignal
 // The watcher sleeps in sigwait; a signal sent to that thread alone is what wakes it.
 TerminationSignalWatcher::~TerminationSignalWatcher() {
     stopping_ = true;
+    // NOLINTNEXTLINE(bugprone-bad-signal-to-kill-thread): the watcher takes it in sigwait and returns
     pthread_kill(watcher_.native_handle(), SIGTERM);
     watcher_.join();
 }

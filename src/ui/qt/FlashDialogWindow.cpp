@@ -23,7 +23,8 @@ FlashDialogWindow::FlashDialogWindow(CFlashDlg& dlg, const LineWatchPort& line) 
     setFixedSize(units_.ToPixels(MainDialogTemplate::kWidth, MainDialogTemplate::kHeight));
     CreateControls();
     // Where the choices and the ECU's fields go, which the hunt never shows.
-    huntNote_ = new QLabel(this);
+    // Made after the designed controls: siblings stack in the order they are made.
+    huntNote_ = new QLabel(this);  // NOLINT(cppcoreguidelines-prefer-member-initializer)
     huntNote_->setTextFormat(Qt::PlainText);
     huntNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     huntNote_->setWordWrap(true);

@@ -6,7 +6,7 @@
 UiCallQueue::UiCallQueue() : uiThread_(std::this_thread::get_id()), eventFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     notifier_ = std::make_unique<QSocketNotifier>(eventFd_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-        uint64_t count;
+        uint64_t count = 0;
         [[maybe_unused]] const ssize_t got = read(eventFd_, &count, sizeof count);
         ServeWaiting();
     });
@@ -67,7 +67,7 @@ bool UiCallQueue::ServeWaiting() {
 
 void UiCallQueue::ServeUntil(const std::function<bool()>& finished) {
     for (;;) {
-        uint64_t seen;
+        uint64_t seen = 0;
         {
             std::lock_guard lock(mutex_);
             seen = generation_;
