@@ -46,6 +46,6 @@ void ParseLargestImageRecords(benchmark::State& state) {
 }
 BENCHMARK(ParseLargestImageRecords)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

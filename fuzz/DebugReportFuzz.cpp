@@ -18,7 +18,7 @@ void Require(bool condition) {
 
 constexpr std::size_t kFixedPart = 17 + 4 + 1 + 5;
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size < kFixedPart + 1) return 0;

@@ -66,7 +66,7 @@ Input ReadFile(const std::filesystem::path& path) {
 
 void Run(const Input& input) { LLVMFuzzerTestOneInput(input.data(), input.size()); }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     long runs = 0;

@@ -87,7 +87,7 @@ struct Program {
     CFlashDlg dlg{PlatformServices{window, clock, port, ports, user}};
 };
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 6) return 0;

@@ -29,7 +29,7 @@ void CheckTags(const FlashContainer& container, int32_t lastTag, const std::vect
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "link/ServiceIds.h"
 #include "SecurityKey.h"
 #include "firmware/InfoBlock.h"
+#include "link/ServiceIds.h"
 
 namespace sim {
 
@@ -35,7 +35,7 @@ void LoadOlderFirmware(FlashMemory& flash, const StartIdentity& identity, Prng& 
     flash.Load(InfoBlock::ModelCodeOffset, model);
 }
 
-} // namespace
+}  // namespace
 
 Ecu::Ecu(const SimOptions& options, Prng& prng)
     : options_(options), prng_(prng), flash_(FlashSizeFor(options)), records_(prng) {
@@ -78,9 +78,7 @@ void Ecu::Reset() {
 EcuAnswer Ecu::StartSession(std::span<const uint8_t> request) {
     if (request.size() != 2) return {Negative(Sid::StartSession, Nrc::SubFunctionNotSupported)};
     switch (request[1]) {
-    case 0x81:
-        Reset();
-        break;
+    case 0x81: Reset(); break;
     case 0x84:
         if (!level5Unlocked_) return {Negative(Sid::StartSession, Nrc::SecurityAccessDenied)};
         session_ = Session::Diagnostic;
@@ -143,7 +141,7 @@ EcuAnswer Ecu::SecurityAccess(std::span<const uint8_t> request) {
         if (request.size() != 2) return {Negative(Sid::SecurityAccess, Nrc::SubFunctionNotSupported)};
         if (unlocked) return {{Positive(Sid::SecurityAccess), mode, 0x00, 0x00}};
         const uint16_t seed = NewSeed();
-        const KeyFormula formula = level7                      ? KeyFormula::Level7
+        const KeyFormula formula = level7                     ? KeyFormula::Level7
                                    : options_.keyVariant == 2 ? KeyFormula::Level5Variant2
                                                               : KeyFormula::Level5Variant1;
         expected = SecurityKey(formula, seed);
@@ -164,12 +162,12 @@ EcuAnswer Ecu::StartRoutine(std::span<const uint8_t> request) {
     if (request.size() < 2) return {Negative(Sid::StartRoutine, Nrc::SubFunctionNotSupported)};
     if (!InDiagnosticOrProgramming()) return {Negative(Sid::StartRoutine, Nrc::NotInActiveSession)};
     const uint8_t routine = request[1];
-    const bool known = routine == 0x04 || routine == 0x06 || routine == 0x09 || routine == 0x0D ||
-                       routine == 0x0F || routine == 0x10 || routine == 0x19;
+    const bool known = routine == 0x04 || routine == 0x06 || routine == 0x09 || routine == 0x0D || routine == 0x0F ||
+                       routine == 0x10 || routine == 0x19;
     // Routine 0x19 takes two parameter bytes, the others none.
     const std::size_t length = routine == 0x19 ? 4 : 2;
     if (!known || request.size() != length) return {Negative(Sid::StartRoutine, Nrc::SubFunctionNotSupported)};
     return {{Positive(Sid::StartRoutine), routine}};
 }
 
-} // namespace sim
+}  // namespace sim

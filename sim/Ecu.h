@@ -21,10 +21,10 @@ struct EcuAnswer {
     EcuAnswer() = default;
     EcuAnswer(Bytes answer) : now(std::move(answer)) {}  // so a handler returns {bytes}
 
-    Bytes now;             // payload answered at once; empty: no answer
-    Bytes later;           // payload answered when busyMs have passed (after an erase)
+    Bytes now;    // payload answered at once; empty: no answer
+    Bytes later;  // payload answered when busyMs have passed (after an erase)
     uint32_t busyMs = 0;
-    bool resets = false;   // the ECU resets once `now` has left
+    bool resets = false;          // the ECU resets once `now` has left
     bool finishesUpdate = false;  // answer to the clear of diagnostic information after both areas were programmed
     std::string violation;        // what a real ECU would object to in the request, for the run's report
 };
@@ -87,4 +87,4 @@ private:
 // 7F service code.
 Bytes Negative(uint8_t service, uint8_t code);
 
-} // namespace sim
+}  // namespace sim

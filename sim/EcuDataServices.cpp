@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "Ecu.h"
-#include "link/ServiceIds.h"
 #include "firmware/InfoBlock.h"
 #include "link/Framing.h"
+#include "link/ServiceIds.h"
 
 namespace sim {
 
@@ -44,7 +44,7 @@ Addressed Address(const std::vector<const RecordLayout*>& records, std::span<con
     return {nullptr, 0, Nrc::SubFunctionNotSupported};
 }
 
-} // namespace
+}  // namespace
 
 EcuAnswer Ecu::ReadIdentification(std::span<const uint8_t> request) {
     if (request.size() < 2) return {Negative(Sid::ReadIdentification, Nrc::SubFunctionNotSupported)};
@@ -90,7 +90,8 @@ EcuAnswer Ecu::ReadChecksum(std::span<const uint8_t> request) {
     if (request.size() != 3 || request[2] > 0x01) return {Negative(Sid::ReadLocalData, Nrc::SubFunctionNotSupported)};
     if (!InDiagnosticOrProgramming()) return {Negative(Sid::ReadLocalData, Nrc::NotInActiveSession)};
     const uint16_t crc = flash_.Crc(request[2] == 0x00 ? FlashArea::Base : FlashArea::Upper);
-    return {{Positive(Sid::ReadLocalData), LocalId::Checksum, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)}};
+    return {
+        {Positive(Sid::ReadLocalData), LocalId::Checksum, static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)}};
 }
 
 EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
@@ -113,7 +114,8 @@ EcuAnswer Ecu::ReadRecord(std::span<const uint8_t> request) {
 
 EcuAnswer Ecu::WriteLocal(std::span<const uint8_t> request) {
     if (request.size() < 2) return {Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
-    if (options_.noHistory && request[1] == kHistoryId) return {Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
+    if (options_.noHistory && request[1] == kHistoryId)
+        return {Negative(Sid::WriteLocalData, Nrc::SubFunctionNotSupported)};
     if (!InDiagnosticOrProgramming()) return {Negative(Sid::WriteLocalData, Nrc::NotInActiveSession)};
     const Addressed a = Address(RecordsOf(request[1], std::nullopt), request.subspan(2), false);
     if (!a.record) return {Negative(Sid::WriteLocalData, a.code)};
@@ -136,4 +138,4 @@ EcuAnswer Ecu::WriteLocal(std::span<const uint8_t> request) {
     return {{Positive(Sid::WriteLocalData), r.id}};
 }
 
-} // namespace sim
+}  // namespace sim

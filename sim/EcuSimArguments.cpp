@@ -1,10 +1,10 @@
 #include "EcuSimArguments.h"
 
+#include <CLI/CLI.hpp>
+
 #include <charconv>
 #include <functional>
 #include <memory>
-
-#include <CLI/CLI.hpp>
 
 namespace sim {
 
@@ -52,8 +52,10 @@ void AddNumber(CLI::App& app, const char* name, const char* help, uint64_t min, 
 
 void AddText(CLI::App& app, const char* name, const char* help, std::size_t length, std::string wanted,
              std::string& field) {
-    app.add_option(name, field, help)->check(Check(
-        [length, wanted](const std::string& value) { return value.size() == length ? std::string() : wanted; }, ""));
+    app.add_option(name, field, help)
+        ->check(Check(
+            [length, wanted](const std::string& value) { return value.size() == length ? std::string() : wanted; },
+            ""));
 }
 
 // The command line, bound to `config`. `faults` receives the --fault texts, checked already.
@@ -73,8 +75,8 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
               [&o](uint64_t n) { o.identity.modelCode = static_cast<uint8_t>(n); });
     AddNumber(a, "--variant", "variant of the start identity (default 0)", 0, 255, "0..255",
               [&o](uint64_t n) { o.identity.variant = static_cast<uint8_t>(n); });
-    AddText(a, "--date", "build date, 11 characters (default \"Mar 14 2010\")", 11, "11 characters, e.g. \"Sep 29 2011\"",
-            o.identity.date);
+    AddText(a, "--date", "build date, 11 characters (default \"Mar 14 2010\")", 11,
+            "11 characters, e.g. \"Sep 29 2011\"", o.identity.date);
     AddText(a, "--time", "build time, 8 characters (default 09:30:00)", 8, "8 characters, e.g. 14:02:37",
             o.identity.time);
     AddText(a, "--version", "software version, 4 characters (default 304E)", 4, "4 characters, e.g. 477E",
@@ -83,8 +85,8 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
          "--key-variant", [&o](const std::string& v) { o.keyVariant = v == "none" ? 0 : v[0] - '0'; },
          "the level-5 key variant the ECU accepts; none: it refuses both (default 1)")
         ->type_name("1|2|none")
-        ->check(Check([](const std::string& v) { return v == "1" || v == "2" || v == "none" ? "" : "1, 2 or none"; },
-                      ""));
+        ->check(
+            Check([](const std::string& v) { return v == "1" || v == "2" || v == "none" ? "" : "1, 2 or none"; }, ""));
     AddNumber(a, "--erase-ms", "time to erase one flash area (default 1500)", 0, 600'000, "0..600000",
               [&o](uint64_t n) { o.eraseMs = static_cast<uint32_t>(n); });
     AddNumber(a, "--boot-ms", "silence after a reset (default 1500)", 0, 600'000, "0..600000",
@@ -92,12 +94,12 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
     AddNumber(a, "--response-ms", "from a request's end to its answer (default 10)", 0, 60'000, "0..60000",
               [&o](uint64_t n) { o.responseMs = static_cast<uint32_t>(n); });
     AddNumber(a, "--switch-ms", "from 02 94 96 to 38400 baud, at most 400 (default 400)", 0, 400,
-              "0..400: the adapter switches within 400 ms", [&o](uint64_t n) { o.switchMs = static_cast<uint32_t>(n); });
+              "0..400: the adapter switches within 400 ms",
+              [&o](uint64_t n) { o.switchMs = static_cast<uint32_t>(n); });
     AddNumber(a, "--flash-size", "end of the upper area (default 0x40000 for model codes 0 and 1, else 0x60000)",
               0x20001, 0x1000000, "above 0x20000, at most 0x1000000",
               [&o](uint64_t n) { o.flashSize = static_cast<uint32_t>(n); });
-    a.add_option("--adapter-version", o.adapterVersion,
-                 "three digits of the adapter's version answer (default 123)")
+    a.add_option("--adapter-version", o.adapterVersion, "three digits of the adapter's version answer (default 123)")
         ->type_name("DDD")
         ->check(Check([](const std::string& v) { return v.size() == 3 && IsDigits(v) ? "" : "three digits"; }, ""));
     a.add_flag("--pace", o.paceLine, "bytes leave at the line's speed, 10 bits each");
@@ -106,8 +108,9 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
          "the VIN before any update, 17 characters; \"\" for an ECU never given one (17 bytes 0xFF) "
          "(default: a valid VIN made from --seed)")
         ->type_name("TEXT")
-        ->check(Check([](const std::string& v) { return v.empty() || v.size() == 17 ? std::string() : "17 characters or \"\""; },
-                      ""));
+        ->check(Check(
+            [](const std::string& v) { return v.empty() || v.size() == 17 ? std::string() : "17 characters or \"\""; },
+            ""));
     a.add_flag("--keep-identity", o.keepIdentity,
                "a base erase leaves the VIN and hardware serial as they were (default: it wipes them)");
     a.add_flag("--no-history", o.noHistory, "the ECU has no local identifier 0x69 (programming history)");
@@ -129,7 +132,7 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
     return app;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseEcuSimArguments(std::span<const std::string_view> args, EcuSimConfig& config, std::string& error) {
     config = EcuSimConfig{};
@@ -161,4 +164,4 @@ std::string EcuSimUsage() {
     return MakeApp(config, faults)->help();
 }
 
-} // namespace sim
+}  // namespace sim

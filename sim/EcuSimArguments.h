@@ -22,4 +22,4 @@ bool ParseEcuSimArguments(std::span<const std::string_view> args, EcuSimConfig& 
 
 std::string EcuSimUsage();
 
-} // namespace sim
+}  // namespace sim

@@ -1,8 +1,7 @@
 // Write memory by address: the first write into an area in a programming session erases it.
-#include "Ecu.h"
-
 #include <vector>
 
+#include "Ecu.h"
 #include "link/ServiceIds.h"
 
 namespace sim {
@@ -19,7 +18,7 @@ std::string NotAWholeTag(std::span<const uint8_t> request) {
     return text + ", not a whole tag";
 }
 
-} // namespace
+}  // namespace
 
 EcuAnswer Ecu::WriteMemory(std::span<const uint8_t> request) {
     // 3D, three address bytes, the count, then that many data bytes.
@@ -65,4 +64,4 @@ void Ecu::ForgetConfiguration() {
     std::copy(keptSerial.begin(), keptSerial.end(), serial.begin());
 }
 
-} // namespace sim
+}  // namespace sim

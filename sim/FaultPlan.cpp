@@ -29,4 +29,4 @@ std::vector<FaultPlan::Tally> FaultPlan::Tallies() const {
     return tallies;
 }
 
-} // namespace sim
+}  // namespace sim

@@ -33,4 +33,4 @@ private:
     Prng prng_;
 };
 
-} // namespace sim
+}  // namespace sim

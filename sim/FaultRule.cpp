@@ -51,7 +51,7 @@ constexpr unsigned kService = 1u << 5;
 constexpr unsigned kOn = 1u << 6;
 constexpr unsigned kSelect = kNth | kCount | kAlways | kRandom;
 constexpr unsigned kLineShape = kSelect | kOn;  // faults of the answer's bytes, any answer
-constexpr unsigned kBad = 0;                      // an unknown option, or a bad value
+constexpr unsigned kBad = 0;                    // an unknown option, or a bad value
 
 struct ParsedAction {
     bool ok = false;
@@ -171,7 +171,7 @@ bool IsAdapterCommand(const std::vector<uint8_t>& match) {
     return !match.empty() && (match[0] == 0x90 || match[0] == 0x94);
 }
 
-} // namespace
+}  // namespace
 
 bool ParseFaultRule(std::string_view text, FaultRule& out, std::string& error) {
     out = FaultRule{};
@@ -205,9 +205,8 @@ bool ParseFaultRule(std::string_view text, FaultRule& out, std::string& error) {
         if (given & kAlways) return fail("count and always contradict each other");
         out.always = false;
     }
-    if (IsAdapterCommand(out.match) &&
-        (out.action == FaultAction::Negative || out.action == FaultAction::WrongEcho ||
-         out.action == FaultAction::WrongChecksum || out.action == FaultAction::Status))
+    if (IsAdapterCommand(out.match) && (out.action == FaultAction::Negative || out.action == FaultAction::WrongEcho ||
+                                        out.action == FaultAction::WrongChecksum || out.action == FaultAction::Status))
         return fail("the adapter's own commands get no negative, echo, checksum or status faults");
     return true;
 }
@@ -262,4 +261,4 @@ const char* FaultGrammar() {
            "          stray=7F3112@3D,always\n";
 }
 
-} // namespace sim
+}  // namespace sim

@@ -40,4 +40,4 @@ uint16_t FlashMemory::Crc(FlashArea area) const {
     return Crc16CcittFalse(cells_.data() + r.begin, r.end - r.begin);
 }
 
-} // namespace sim
+}  // namespace sim

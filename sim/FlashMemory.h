@@ -41,4 +41,4 @@ private:
     std::vector<uint8_t> cells_;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -28,4 +28,4 @@ bool FrameAssembler::DropIfStale(uint64_t nowUs) {
     return true;
 }
 
-} // namespace sim
+}  // namespace sim

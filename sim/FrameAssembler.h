@@ -28,4 +28,4 @@ private:
     uint64_t lastByteUs_ = 0;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -6,4 +6,4 @@ namespace sim {
 
 using Prng = SplitMix64;
 
-} // namespace sim
+}  // namespace sim

@@ -32,9 +32,9 @@ struct RecordLayout {
     uint16_t width;       // bytes of the record, or of one block
     uint16_t blockCount;  // block numbers 0..blockCount-1 address the record (0 for single records)
     ReplyForm form;
-    uint8_t writeLength;  // data bytes a write carries, record sum not counted
-    bool writeSum;        // a write carries the 8-bit sum of its data after them
-    uint8_t readOnlyTail; // last bytes of the record that writes never touch
+    uint8_t writeLength;   // data bytes a write carries, record sum not counted
+    bool writeSum;         // a write carries the 8-bit sum of its data after them
+    uint8_t readOnlyTail;  // last bytes of the record that writes never touch
 };
 
 std::span<const RecordLayout> RecordCatalogue();
@@ -48,4 +48,4 @@ std::string RecordName(const RecordLayout& record);
 
 inline constexpr uint8_t kHistoryId = LocalId::History;
 
-} // namespace sim
+}  // namespace sim

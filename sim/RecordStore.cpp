@@ -9,9 +9,7 @@ namespace sim {
 
 namespace {
 
-std::size_t IndexOf(const RecordLayout& record) {
-    return static_cast<std::size_t>(&record - RecordCatalogue().data());
-}
+std::size_t IndexOf(const RecordLayout& record) { return static_cast<std::size_t>(&record - RecordCatalogue().data()); }
 
 bool IsLocal(const RecordLayout& record, uint8_t id) { return record.readService == 0x21 && record.id == id; }
 
@@ -69,7 +67,7 @@ bool InGap(const RecordLayout& record, std::size_t offset) {
     return record.addressing == Addressing::Block && !HasBlock(record, static_cast<uint8_t>(offset / record.width));
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> RecordStore::Factory(const RecordLayout& record) {
     std::vector<uint8_t> bytes(StoredSize(record));
@@ -119,7 +117,7 @@ const RecordLayout& Identification(uint8_t option) {
     return RecordCatalogue().front();
 }
 
-} // namespace
+}  // namespace
 
 std::span<uint8_t> RecordStore::Vin() { return Of(Identification(0x90)); }
 std::span<uint8_t> RecordStore::HardwareSerial() { return Of(Identification(0x92)); }
@@ -143,4 +141,4 @@ std::span<uint8_t> RecordStore::Block(const RecordLayout& record, uint8_t block)
     return bytes.subspan(std::size_t{block} * record.width, record.width);
 }
 
-} // namespace sim
+}  // namespace sim

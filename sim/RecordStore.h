@@ -40,4 +40,4 @@ private:
     std::vector<std::vector<uint8_t>> values_;  // in catalogue order
 };
 
-} // namespace sim
+}  // namespace sim

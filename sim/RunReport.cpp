@@ -1,8 +1,8 @@
 #include "RunReport.h"
 
-#include <cstdio>
-
 #include <nlohmann/json.hpp>
+
+#include <cstdio>
 
 namespace sim {
 
@@ -35,7 +35,7 @@ std::string HexString(const std::vector<uint8_t>& bytes) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::string ReportJson(const RunReport& r) {
     Json json;
@@ -75,4 +75,4 @@ std::string ReportJson(const RunReport& r) {
     return json.dump(2, ' ', true) + "\n";
 }
 
-} // namespace sim
+}  // namespace sim

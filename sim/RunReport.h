@@ -30,13 +30,13 @@ struct RunReport {
     std::vector<RecordDifference> changedRecords;
     std::vector<Area> areas;
     std::vector<std::vector<uint8_t>> history;  // the 10 entries of 16 bytes, as the ECU holds them now
-    std::string date, time, version;             // the info block in flash now
+    std::string date, time, version;            // the info block in flash now
     uint8_t modelCode = 0;
     uint8_t variant = 0;
-    uint32_t garbledBytes = 0;       // bytes that arrived at a speed other than the adapter's
-    uint32_t badFrames = 0;          // frames dropped for a bad sum, a bad length or a pause
+    uint32_t garbledBytes = 0;  // bytes that arrived at a speed other than the adapter's
+    uint32_t badFrames = 0;     // frames dropped for a bad sum, a bad length or a pause
     uint32_t ignoredWhileBooting = 0;
-    uint32_t busyAnswers = 0;        // requests answered 7F xx 21 while the ECU erased
+    uint32_t busyAnswers = 0;  // requests answered 7F xx 21 while the ECU erased
     std::vector<FaultTally> faults;
     // What a real ECU or adapter would have objected to, one short text each: requests while
     // erasing, writes of the wrong length or record sum, write-memory requests that are not a
@@ -49,4 +49,4 @@ struct RunReport {
 
 std::string ReportJson(const RunReport& report);
 
-} // namespace sim
+}  // namespace sim

@@ -17,7 +17,7 @@ Constants ConstantsOf(KeyFormula formula) {
     }
     return {0x39E6, 7, 0x5D0B};
 }
-} // namespace
+}  // namespace
 
 uint16_t SecurityKey(KeyFormula formula, uint16_t seed) {
     const Constants c = ConstantsOf(formula);
@@ -26,4 +26,4 @@ uint16_t SecurityKey(KeyFormula formula, uint16_t seed) {
     return static_cast<uint16_t>(rotated + c.y);
 }
 
-} // namespace sim
+}  // namespace sim

@@ -7,4 +7,4 @@ uint32_t FlashSizeFor(const SimOptions& options) {
     return options.identity.modelCode <= 1 ? 0x40000 : 0x60000;
 }
 
-} // namespace sim
+}  // namespace sim

@@ -20,23 +20,23 @@ struct StartIdentity {
 
 struct SimOptions {
     StartIdentity identity;
-    int keyVariant = 1;             // the level-5 key variant the ECU accepts: 1 or 2; 0: neither
-    uint32_t eraseMs = 1500;        // erasing one flash area
-    uint32_t bootMs = 1500;         // silence after a reset
-    uint32_t responseMs = 10;       // from the end of a request to the start of its answer
-    uint32_t switchMs = 400;        // from 02 94 96 to the adapter running at 38400 (at most 400)
-    uint32_t flashSize = 0;         // end of the upper area; 0: 0x40000 for model codes 0 and 1, else 0x60000
+    int keyVariant = 1;                  // the level-5 key variant the ECU accepts: 1 or 2; 0: neither
+    uint32_t eraseMs = 1500;             // erasing one flash area
+    uint32_t bootMs = 1500;              // silence after a reset
+    uint32_t responseMs = 10;            // from the end of a request to the start of its answer
+    uint32_t switchMs = 400;             // from 02 94 96 to the adapter running at 38400 (at most 400)
+    uint32_t flashSize = 0;              // end of the upper area; 0: 0x40000 for model codes 0 and 1, else 0x60000
     std::string adapterVersion = "123";  // three ASCII digits of the D0 answer
-    uint64_t seed = 1;              // records, seeds, random faults
-    bool paceLine = true;           // bytes take 10 bit times each at the current baud
+    uint64_t seed = 1;                   // records, seeds, random faults
+    bool paceLine = true;                // bytes take 10 bit times each at the current baud
     // The VIN before any update (17 characters; empty: an ECU never given one, 17 bytes 0xFF);
     // unset: a valid VIN made from the seed.
     std::optional<std::string> vin;
-    bool keepIdentity = false;      // a base erase leaves the VIN and hardware serial as they were
-    bool noHistory = false;         // the ECU has no local identifier 0x69 (programming history)
+    bool keepIdentity = false;  // a base erase leaves the VIN and hardware serial as they were
+    bool noHistory = false;     // the ECU has no local identifier 0x69 (programming history)
     std::vector<FaultRule> faults;
 };
 
 uint32_t FlashSizeFor(const SimOptions& options);
 
-} // namespace sim
+}  // namespace sim

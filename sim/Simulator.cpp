@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/ServiceIds.h"
 #include "UartResample.h"
 #include "firmware/InfoBlock.h"
 #include "link/Framing.h"
+#include "link/ServiceIds.h"
 
 namespace sim {
 
@@ -43,7 +43,7 @@ std::pair<std::vector<const FaultRule*>, std::vector<const FaultRule*>> SplitByA
     return split;
 }
 
-} // namespace
+}  // namespace
 
 Simulator::Simulator(SimOptions options)
     : options_(std::move(options)),
@@ -175,8 +175,9 @@ void Simulator::OnFrame(const Bytes& payload) {
     // Until its final answer the ECU takes nothing new on; faults only see requests it takes.
     if (!adapterCommand && nowUs_ < busyUntilUs_) {
         ++counters_.busyAnswers;
-        if (eraseAnnounced_) Violation(Hex(std::span(payload).first(std::min<std::size_t>(payload.size(), 3))) +
-                                " sent while the ECU erases");
+        if (eraseAnnounced_)
+            Violation(Hex(std::span(payload).first(std::min<std::size_t>(payload.size(), 3))) +
+                      " sent while the ECU erases");
         Answer(Negative(payload[0], Nrc::BusyRepeatRequest), nowUs_ + options_.responseMs * 1000ull, {});
         return;
     }
@@ -201,7 +202,8 @@ void Simulator::OnAdapterCommand(const Bytes& payload, const Faults& faults) {
     if (payload[0] == kAdapterVersionRequest) {
         Bytes answer{kAdapterAnswer, 0x00};
         for (std::size_t i = 0; i < 3; ++i)
-            answer.push_back(static_cast<uint8_t>(i < options_.adapterVersion.size() ? options_.adapterVersion[i] : '0'));
+            answer.push_back(
+                static_cast<uint8_t>(i < options_.adapterVersion.size() ? options_.adapterVersion[i] : '0'));
         Answer(answer, nowUs_ + options_.responseMs * 1000ull, faults);
         return;
     }
@@ -279,8 +281,10 @@ void Simulator::PendingChain(const Bytes& payload, const FaultRule& pending, con
 // byte has left (or, when it is dropped, at readyUs).
 void Simulator::Answer(Bytes payload, uint64_t readyUs, const Faults& faults, std::function<void()> afterSent) {
     if (payload.empty()) return;
-    if (Has(faults, FaultAction::WrongEcho) && payload.size() == 4 && payload[0] == Positive(Sid::WriteMemory)) payload[2] ^= 0x01;
-    if (Has(faults, FaultAction::WrongChecksum) && payload.size() == 4 && payload[0] == Positive(Sid::ReadLocalData) && payload[1] == LocalId::Checksum) {
+    if (Has(faults, FaultAction::WrongEcho) && payload.size() == 4 && payload[0] == Positive(Sid::WriteMemory))
+        payload[2] ^= 0x01;
+    if (Has(faults, FaultAction::WrongChecksum) && payload.size() == 4 && payload[0] == Positive(Sid::ReadLocalData) &&
+        payload[1] == LocalId::Checksum) {
         payload[2] ^= 0xFF;
         payload[3] ^= 0xFF;
     }
@@ -352,8 +356,8 @@ void Simulator::SetHostLineSettings(const HostLineSettings& settings) {
     if (settings == hostLine_) return;
     hostLine_ = settings;
     if (settings == HostLineSettings{}) return;
-    std::string text = "host line set to " + std::to_string(settings.dataBits) + settings.parity +
-                       std::to_string(settings.stopBits);
+    std::string text =
+        "host line set to " + std::to_string(settings.dataBits) + settings.parity + std::to_string(settings.stopBits);
     if (settings.flowControl) text += " with flow control";
     Violation(text + ", not 8N1 without flow control");
 }
@@ -423,7 +427,8 @@ RunReport Simulator::Report() const {
         const auto before = recordsAtStart_.Of(r);
         const auto after = now.Of(r);
         if (!std::equal(before.begin(), before.end(), after.begin(), after.end()))
-            report.changedRecords.push_back({RecordName(r), {before.begin(), before.end()}, {after.begin(), after.end()}});
+            report.changedRecords.push_back(
+                {RecordName(r), {before.begin(), before.end()}, {after.begin(), after.end()}});
         if (r.readService == Sid::ReadLocalData && r.id == kHistoryId)
             for (std::size_t e = 0; e < r.blockCount; ++e)
                 report.history.emplace_back(after.begin() + e * r.width, after.begin() + (e + 1) * r.width);
@@ -447,4 +452,4 @@ RunReport Simulator::Report() const {
     return report;
 }
 
-} // namespace sim
+}  // namespace sim

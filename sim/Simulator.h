@@ -107,8 +107,8 @@ private:
     uint64_t lineFreeUs_ = 0;
     uint32_t adapterBaud_ = 9600;
     uint64_t speedGeneration_ = 0;  // a reset cancels a speed switch still on its way
-    uint64_t busyUntilUs_ = 0;  // erasing, or working through a pending chain
-    bool eraseAnnounced_ = false;  // erasing, and the host was told so by an intact 7F 3D 78
+    uint64_t busyUntilUs_ = 0;      // erasing, or working through a pending chain
+    bool eraseAnnounced_ = false;   // erasing, and the host was told so by an intact 7F 3D 78
     HostLineSettings hostLine_;
     uint64_t bootedAtUs_ = 0;
     std::optional<uint64_t> finishedAtUs_;
@@ -118,4 +118,4 @@ private:
     std::function<void(uint64_t, const std::string&)> trace_;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -40,4 +40,4 @@ std::vector<uint8_t> UartResample(std::span<const uint8_t> bytes, uint32_t txBau
     return received;
 }
 
-} // namespace sim
+}  // namespace sim

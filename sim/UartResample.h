@@ -14,8 +14,6 @@ namespace sim {
 std::vector<uint8_t> UartResample(std::span<const uint8_t> bytes, uint32_t txBaud, uint32_t rxBaud);
 
 // Time in microseconds until byte `index` (0-based) of a run starting at 0 has fully arrived.
-inline uint64_t ByteEndUs(std::size_t index, uint32_t baud) {
-    return ((index + 1) * 10'000'000ull + baud - 1) / baud;
-}
+inline uint64_t ByteEndUs(std::size_t index, uint32_t baud) { return ((index + 1) * 10'000'000ull + baud - 1) / baud; }
 
-} // namespace sim
+}  // namespace sim

@@ -59,7 +59,7 @@ void CloseIfOpen(int& fd) {
     fd = -1;
 }
 
-} // namespace
+}  // namespace
 
 PtyServer::PtyServer(Simulator& simulator, Settings settings) : simulator_(simulator), settings_(settings) {}
 
@@ -223,8 +223,10 @@ void PtyServer::Run() {
         if (fds[3].revents & POLLHUP) openCount_ = 0;
 
         const auto due = simulator_.TakeDue(NowUs(), HostBaud());
-        if (openCount_ > 0) outgoing_.insert(outgoing_.end(), due.begin(), due.end());
-        else outgoing_.clear();
+        if (openCount_ > 0)
+            outgoing_.insert(outgoing_.end(), due.begin(), due.end());
+        else
+            outgoing_.clear();
         Flush();
 
         if (simulator_.Unplugged()) return;
@@ -236,4 +238,4 @@ void PtyServer::Run() {
     }
 }
 
-} // namespace sim
+}  // namespace sim

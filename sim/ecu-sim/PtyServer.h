@@ -57,4 +57,4 @@ private:
     std::vector<uint8_t> outgoing_;
 };
 
-} // namespace sim
+}  // namespace sim

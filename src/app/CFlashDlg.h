@@ -14,12 +14,12 @@
 #include "ecu/EcuIdentification.h"
 #include "images/FlashContainer.h"
 #include "images/ImageResources.h"
+#include "journal/Journal.h"
+#include "journal/JournalSettings.h"
 #include "link/CommThread.h"
 #include "link/HuntRecord.h"
 #include "link/LineWatchPort.h"
 #include "link/RequestScheduler.h"
-#include "journal/Journal.h"
-#include "journal/JournalSettings.h"
 #include "link/RequestTable.h"
 #include "log/DebugReport.h"
 #include "session/SessionStage.h"
@@ -252,8 +252,9 @@ public:
     std::atomic<uint8_t> rxCount{0};
     std::array<uint8_t, 256> rxChunk{};
     std::atomic<int32_t> stopCommThread{0};
-    std::atomic<int32_t> lastSentRow{-1};     // the request sent last: what an answer must answer
-    std::array<std::atomic<uint32_t>, kResponseVerdicts> droppedResponses{};  // frames the gate let not through, by verdict
+    std::atomic<int32_t> lastSentRow{-1};  // the request sent last: what an answer must answer
+    std::array<std::atomic<uint32_t>, kResponseVerdicts>
+        droppedResponses{};                     // frames the gate let not through, by verdict
     std::atomic<int32_t> finalAnswerDue{0};     // the ECU said "response pending" to a memory write
     std::atomic<uint32_t> finalAnswerTicks{0};  // scheduler ticks spent waiting for its final answer
     CommThread commThread;
@@ -280,7 +281,7 @@ public:
     uint16_t securitySeed = 0;
     std::atomic<uint16_t> securityKey{0};
     std::atomic<Stage> sessionStage{Stage::Identification};
-    std::atomic<int32_t> runEnded{0};  // a final text has been shown
+    std::atomic<int32_t> runEnded{0};    // a final text has been shown
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
     // The checksums the ECU reported for its areas; -1 until one came.
     std::atomic<int32_t> reportedBaseChecksum{-1};
@@ -308,8 +309,8 @@ public:
         EcuDataSnapshot snapshot;
         std::array<int32_t, kSavedMarkCount> marks;
     };
-    JournalSettings journalSettings;            // the front end's choice
-    std::unique_ptr<JournalFile> restoreSource;  // the interrupted run whose data this run writes back
+    JournalSettings journalSettings;                    // the front end's choice
+    std::unique_ptr<JournalFile> restoreSource;         // the interrupted run whose data this run writes back
     std::unique_ptr<SnapshotCopy> snapshotReadAtStart;  // what this run read, when it writes back another's
     int32_t infoBlockErased = 0;  // stage 0 read the identity an erase leaves: only a journal can tell it
 

@@ -126,8 +126,7 @@ void CTqBusyProgressCtrl::Step() {
         case WrapBackward:
             if (position_ == 0) position_ = n;
             break;
-        default:
-            break;
+        default: break;
         }
     }
     position_ += direction_;
@@ -243,7 +242,8 @@ void CTqBusyProgressCtrl::DrawBlocks(BusyCanvas& canvas) {
     if (busy && drawType_ != GrowingBar) return;
     if (!busy && !(mode_ & ProgressMode)) return;
 
-    const double f = busy ? FilledFraction(position, 0, steps_) : FilledFraction(position, rangeLower_, rangeUpper_ - rangeLower_);
+    const double f =
+        busy ? FilledFraction(position, 0, steps_) : FilledFraction(position, rangeLower_, rangeUpper_ - rangeLower_);
     const double filled = count * f;
     const auto lastFull = static_cast<int32_t>(filled) - 1;
     const double remainder = filled - 1 - lastFull;

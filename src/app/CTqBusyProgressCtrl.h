@@ -33,7 +33,7 @@ inline constexpr int32_t SetActiveOutlineColour = 17;
 inline constexpr int32_t RecalcLayout = 18;
 inline constexpr int32_t ResetPosition = 19;
 inline constexpr int32_t SetUseSystemBackground = 20;
-} // namespace BusyMessage
+}  // namespace BusyMessage
 
 Colour ColourFromParam(intptr_t value);
 intptr_t ColourToParam(Colour colour);

@@ -14,16 +14,16 @@ inline constexpr int BusyIndicator = 1014;
 inline constexpr int RadioGen1_2M = 1016;
 inline constexpr int RadioGen2 = 1017;
 inline constexpr int RadioGen1_3M = 1018;
-} // namespace ControlId
+}  // namespace ControlId
 
 // The six read-only ECU information boxes, in the order they are shown and hidden.
-inline constexpr int kEcuFieldIds[] = {ControlId::DateLabel, ControlId::DateValue, ControlId::TimeLabel,
+inline constexpr int kEcuFieldIds[] = {ControlId::DateLabel, ControlId::DateValue,    ControlId::TimeLabel,
                                        ControlId::TimeValue, ControlId::VersionLabel, ControlId::VersionValue};
 
 namespace TimerId {
 inline constexpr int Scheduler = 1100;
 inline constexpr int Connection = 1101;
-} // namespace TimerId
+}  // namespace TimerId
 
 inline constexpr unsigned kSchedulerPeriodMs = 50;
 inline constexpr unsigned kConnectionPeriodMs = 250;

@@ -21,7 +21,7 @@ void CFlashDlg::OnProceed() {
     }
     SRecordText.fill(0);
     if (!LoadFirmwareImage(imageIndex)) return;  // the loader has told the operator why
-    if (!BeginJournal()) return;                  // likewise
+    if (!BeginJournal()) return;                 // likewise
     SetSessionStage(Stage::BaseProgramming, "Proceed");
     historyEntryAdded = 0;
     for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2}) host.ShowItem(id, false);

@@ -21,4 +21,4 @@ inline constexpr const char* CloseAnyway = "Close anyway?";
 inline constexpr const char* AdapterLostCaption = "Adapter lost";
 inline constexpr const char* RunEndedBecause = "The run has ended: ";
 inline constexpr const char* CheckAdapter = "Check the adapter's cable and power, then start the program again.";
-} // namespace Text
+}  // namespace Text

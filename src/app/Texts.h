@@ -54,8 +54,9 @@ inline constexpr const char* ManualReset = "Manual Reset";
 inline constexpr const char* InvalidKey = "Error - Invalid Key!";
 inline constexpr const char* UnexpectedNegativeResponse =
     "Unexpected negative response received, You will now be prompted to save debug information to file ...";
-inline constexpr const char* NegativeResponseLine = "\nNegative Response received: verb= %#2x response= %#2x state = %d\n";
+inline constexpr const char* NegativeResponseLine =
+    "\nNegative Response received: verb= %#2x response= %#2x state = %d\n";
 inline constexpr const char* MayNotBeUpgraded =
     "ECU may not be upgraded - BUT should still be usable with loaded software ...";
 inline constexpr const char* CanNowExit = "You can now exit updater!!!";
-} // namespace Text
+}  // namespace Text

@@ -10,8 +10,8 @@ template <std::size_t N>
 using ByteField = std::array<uint8_t, N>;
 
 struct EcuDataSnapshot {
-    ByteField<10> ident40, ident41, ident42, ident43, ident44, ident45, ident46, ident47, ident48, ident49,
-        ident4A, ident4B;
+    ByteField<10> ident40, ident41, ident42, ident43, ident44, ident45, ident46, ident47, ident48, ident49, ident4A,
+        ident4B;
     ByteField<17> ident4C;
     ByteField<18> ident4D;
     ByteField<4> ident4E;
@@ -20,7 +20,7 @@ struct EcuDataSnapshot {
     ByteField<8> ident8A;
     ByteField<17> ident90;  // VIN
     ByteField<13> ident91;
-    ByteField<4> ident92;   // hardware serial
+    ByteField<4> ident92;  // hardware serial
     ByteField<4> ident94;
     ByteField<6> ident99;
     ByteField<5> local12;
@@ -36,7 +36,7 @@ struct EcuDataSnapshot {
     ByteField<8> local20;
     ByteField<8> localC1;
     ByteField<3> local23;
-    ByteField<1024> local24;      // 10 blocks of 64
+    ByteField<1024> local24;  // 10 blocks of 64
     ByteField<5> local25;
     ByteField<6> local26;
     ByteField<6> local2C;
@@ -45,10 +45,10 @@ struct EcuDataSnapshot {
     ByteField<10> local33;
     ByteField<2> local36;
     ByteField<9> local38;
-    ByteField<4096> local39;      // blocks 0-63 and 128-255 of 16, indexed by block number
+    ByteField<4096> local39;  // blocks 0-63 and 128-255 of 16, indexed by block number
     ByteField<16> local3A;
     ByteField<10 * 16> local65;
-    ByteField<10 * 16> local69;   // the programming history
+    ByteField<10 * 16> local69;  // the programming history
     ByteField<11> local6A;
     ByteField<2> local6D;
     ByteField<4> local70, local71, local72, local73, local74, local75, local76, local77, local78;

@@ -11,7 +11,7 @@ bool InVinAlphabet(uint8_t c) {
     return c >= 'A' && c <= 'Z' && c != 'I' && c != 'O' && c != 'Q';
 }
 
-} // namespace
+}  // namespace
 
 bool IsValidVin(std::span<const uint8_t, 17> vin) {
     if (!std::all_of(vin.begin(), vin.end(), InVinAlphabet)) return false;

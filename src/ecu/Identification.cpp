@@ -21,7 +21,7 @@ std::string_view ReplyText(const Response& response, size_t most) {
     return {reinterpret_cast<const char*>(text), text != nullptr ? count : 0};
 }
 
-} // namespace
+}  // namespace
 
 void CFlashDlg::OnDateReply(const Response& response) {
     Withdraw(Row::ReadDate);

@@ -12,7 +12,7 @@ namespace {
 
 constexpr size_t kUserNameBytes = 8;
 
-} // namespace
+}  // namespace
 
 uint8_t ToBcd(uint8_t value) {
     uint8_t tens = 0;
@@ -23,7 +23,9 @@ uint8_t ToBcd(uint8_t value) {
     return static_cast<uint8_t>(tens << 4 | value);
 }
 
-bool IsHistoryEntryUsed(std::span<const uint8_t, kHistoryEntrySize> entry) { return entry[0] >= 0x01 && entry[0] <= 0x31; }
+bool IsHistoryEntryUsed(std::span<const uint8_t, kHistoryEntrySize> entry) {
+    return entry[0] >= 0x01 && entry[0] <= 0x31;
+}
 
 int FindHistorySlot(std::span<const uint8_t, kHistoryEntries * kHistoryEntrySize> history) {
     int slot = 0;

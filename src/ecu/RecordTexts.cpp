@@ -5,7 +5,8 @@
 
 std::string VinText(std::span<const uint8_t, 17> vin) {
     const void* zero = std::memchr(vin.data(), 0, vin.size());
-    const std::size_t length = zero ? static_cast<std::size_t>(static_cast<const uint8_t*>(zero) - vin.data()) : vin.size();
+    const std::size_t length =
+        zero ? static_cast<std::size_t>(static_cast<const uint8_t*>(zero) - vin.data()) : vin.size();
     return std::string(reinterpret_cast<const char*>(vin.data()), length);
 }
 

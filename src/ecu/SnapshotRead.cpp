@@ -19,21 +19,19 @@ bool StepsIndicator(int readRow) {
     case Row::ReadLocal1E00:
     case Row::ReadLocal1E01:
     case Row::ReadLocal1F02:
-    case Row::ReadLocal7C:
-        return false;
-    default:
-        return readRow >= Row::ReadIdent40 && readRow <= Row::ReadLocal85;
+    case Row::ReadLocal7C: return false;
+    default: return readRow >= Row::ReadIdent40 && readRow <= Row::ReadLocal85;
     }
 }
 
-} // namespace
+}  // namespace
 
 // A reply to one of the snapshot's reads: stored into its record, and the next read asked for.
 void CFlashDlg::OnSnapshotReadReply(const Response& response) {
     // Read in stage 0 only: later the ECU holds what an erase left, never to be saved.
     if (sessionStage != Stage::Identification) return;
-    const uint8_t service = response.Service() == Positive(Sid::ReadIdentification) ? Sid::ReadIdentification
-                                                                                    : Sid::ReadLocalData;
+    const uint8_t service =
+        response.Service() == Positive(Sid::ReadIdentification) ? Sid::ReadIdentification : Sid::ReadLocalData;
     const uint8_t id = response.Parameter();
 
     // The record this reply answers: the one whose read of this identifier is pending.

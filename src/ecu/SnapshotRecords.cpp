@@ -14,10 +14,10 @@ constexpr bool kSum = true;
 
 // Single record: the rows named after it, field, width, reply position, write data offset.
 #define SINGLE(rows, name, width, reply, writeAt) \
-    SnapshotRecord{Row::Read##rows, Row::Write##rows, FIELD(name), width, 0, reply, writeAt, false, 0}
+    SnapshotRecord { Row::Read##rows, Row::Write##rows, FIELD(name), width, 0, reply, writeAt, false, 0 }
 // Block record: block width and the number of block numbers that address the field.
 #define BLOCKS(rows, name, width, count, reply) \
-    SnapshotRecord{Row::Read##rows, Row::Write##rows, FIELD(name), width, count, reply, 4, false, 0}
+    SnapshotRecord { Row::Read##rows, Row::Write##rows, FIELD(name), width, count, reply, 4, false, 0 }
 
 constexpr auto kRecordsWithoutMarks = std::to_array<SnapshotRecord>({
     SINGLE(Ident40, ident40, 10, D1, 3),
@@ -118,7 +118,7 @@ constexpr auto kRecords = BuildRecords();
 static_assert(kRecords.size() == kSavedMarkCount + 1);
 static_assert(kRecords.back().markIndex == kSavedMarkCount - 1);
 
-} // namespace
+}  // namespace
 
 std::span<const SnapshotRecord> SnapshotRecords() { return kRecords; }
 

@@ -23,18 +23,16 @@ constexpr std::array<int16_t, 37> kImage1Versions{199, 201, 203, 209, 219, 235, 
                                                   371, 374, 377, 390, 392, 399, 413, 429, 440, 463, 477};
 constexpr std::array<int16_t, 26> kImage2Versions{267, 273, 281, 295, 300, 305, 306, 311, 319, 322, 334, 338, 354,
                                                   366, 369, 372, 375, 378, 391, 393, 400, 409, 414, 441, 464, 478};
-constexpr std::array<int16_t, 14> kImage3Versions{386, 397, 398, 404, 407, 408, 415,
-                                                  432, 433, 442, 451, 457, 461, 465};
+constexpr std::array<int16_t, 14> kImage3Versions{386, 397, 398, 404, 407, 408, 415, 432, 433, 442, 451, 457, 461, 465};
 
 template <size_t N>
 bool Lists(const std::array<int16_t, N>& list, int32_t number) {
     return std::find(list.begin(), list.end(), number) != list.end();
 }
 
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-} // namespace
+}  // namespace
 
 int32_t SoftwareVersionNumber(const char (&text)[4]) {
     const auto number = [&](int first) {

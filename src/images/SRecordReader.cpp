@@ -29,7 +29,7 @@ uint32_t Low24Bits(const uint8_t* record) {
            HexPairToByte(record[10], record[11]);
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::size_t> ParseS3Record(std::span<const uint8_t> text, std::size_t position,
                                          std::span<uint8_t> image) {

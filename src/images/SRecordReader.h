@@ -22,8 +22,7 @@ struct SRecordParse {
 // Applies the S3 record whose "S" is at `position` to `image` (indexed by image offset) and gives
 // the position of its checksum. Gives nothing, and writes nothing, when the record would reach
 // past the image, has a byte count below 5, or is cut short by the end of the text.
-std::optional<std::size_t> ParseS3Record(std::span<const uint8_t> text, std::size_t position,
-                                         std::span<uint8_t> image);
+std::optional<std::size_t> ParseS3Record(std::span<const uint8_t> text, std::size_t position, std::span<uint8_t> image);
 
 // One pass over the text: every S3 record is applied to `image` until an S5 or S7 ends the pass.
 // What follows the S5 is not read.

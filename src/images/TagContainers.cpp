@@ -27,7 +27,7 @@ void WriteTag(FlashTag& tag, uint32_t offset, const uint8_t* data) {
     std::memcpy(tag.data() + 6, data, kFlashTagDataSize);
 }
 
-} // namespace
+}  // namespace
 
 bool BuildTagContainers(std::span<const uint8_t> workingImage, uint32_t areaEnd, uint32_t endTagAddress,
                         TagContainers containers) {

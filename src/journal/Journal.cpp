@@ -25,7 +25,7 @@ std::string VinForFileName(const std::array<uint8_t, 17>& vin) {
     return text.empty() ? "unknown-vin" : text;
 }
 
-} // namespace
+}  // namespace
 
 bool NeedsRestore(const JournalHeader& header) { return header.progress == JournalProgress::ProgrammingStarted; }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "journal/JournalFormat.h"
-
 #include "platform/Storage.h"
 
 struct JournalFile {

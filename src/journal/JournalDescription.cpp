@@ -12,7 +12,7 @@ std::string PrintableVin(const std::array<uint8_t, 17>& vin) {
     return text.empty() ? "(none)" : text;
 }
 
-} // namespace
+}  // namespace
 
 std::string DescribeJournal(const JournalHeader& header) {
     return DescribeIdentity(header.Identity()) + "\nRun of: " + JournalTimeText(header.startedAt);

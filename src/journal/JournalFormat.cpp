@@ -163,7 +163,7 @@ bool ReadBody(Reader& in, uint16_t version, JournalEntry& entry) {
     return in.AtEnd();
 }
 
-} // namespace
+}  // namespace
 
 const char* ProgressName(JournalProgress progress) {
     switch (progress) {

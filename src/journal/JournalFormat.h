@@ -16,8 +16,8 @@ enum class JournalProgress : uint8_t {
     Saved = 0,               // written at "Proceed ->": nothing erased
     ProgrammingStarted = 1,  // written before the programming session is asked for
     WriteBackFinished = 2,
-    Finished = 3,            // the run ended with "Finished OK"; kept as a backup
-    Superseded = 4,          // a later run holds these records, or the ECU holds them again
+    Finished = 3,    // the run ended with "Finished OK"; kept as a backup
+    Superseded = 4,  // a later run holds these records, or the ECU holds them again
 };
 
 const char* ProgressName(JournalProgress progress);

@@ -50,4 +50,4 @@ inline constexpr const char* BlankEcuNeedsJournal =
     "--resume and the path of this journal: ";
 inline constexpr const char* JournalImageDiffers =
     "The journal was saved for another firmware image than this ECU's identity selects: ";
-} // namespace Text
+}  // namespace Text

@@ -25,7 +25,7 @@ constexpr const char* kShown = "%04u-%02u-%02u %02u:%02u:%02u";
 
 std::string Printed(const JournalTime& t) { return Format(kShown, t.year, t.month, t.day, t.hour, t.minute, t.second); }
 
-} // namespace
+}  // namespace
 
 std::optional<JournalTime> JournalTimeFromLocal(const std::tm& local) {
     std::tm copy = local;
@@ -41,8 +41,8 @@ std::optional<JournalTime> JournalTimeFromLocal(const std::tm& local) {
     const year_month_day date{day};
     const hh_mm_ss<seconds> time{at - day};
     if (!date.ok() || int{date.year()} < 0 || int{date.year()} > 9999) return std::nullopt;
-    return JournalTime{static_cast<uint16_t>(int{date.year()}), static_cast<uint8_t>(unsigned{date.month()}),
-                       static_cast<uint8_t>(unsigned{date.day()}), static_cast<uint8_t>(time.hours().count()),
+    return JournalTime{static_cast<uint16_t>(int{date.year()}),      static_cast<uint8_t>(unsigned{date.month()}),
+                       static_cast<uint8_t>(unsigned{date.day()}),   static_cast<uint8_t>(time.hours().count()),
                        static_cast<uint8_t>(time.minutes().count()), static_cast<uint8_t>(time.seconds().count())};
 }
 
@@ -54,10 +54,9 @@ std::string JournalTimeText(const JournalTime& utc) {
     std::lock_guard lock(LocalTimeMutex());
     const std::tm* local = std::localtime(&moment);
     if (local == nullptr) return Printed(utc) + " UTC";
-    return Format(kShown, static_cast<unsigned>(local->tm_year + 1900),
-                  static_cast<unsigned>(local->tm_mon + 1), static_cast<unsigned>(local->tm_mday),
-                  static_cast<unsigned>(local->tm_hour), static_cast<unsigned>(local->tm_min),
-                  static_cast<unsigned>(local->tm_sec));
+    return Format(kShown, static_cast<unsigned>(local->tm_year + 1900), static_cast<unsigned>(local->tm_mon + 1),
+                  static_cast<unsigned>(local->tm_mday), static_cast<unsigned>(local->tm_hour),
+                  static_cast<unsigned>(local->tm_min), static_cast<unsigned>(local->tm_sec));
 }
 
 std::string JournalTimeStamp(const JournalTime& utc) {

@@ -21,8 +21,8 @@ std::string ProblemText(const JournalProblem& problem) {
 }
 
 std::string BothIdentities(const JournalHeader& journal, const EcuIdentity& ecu) {
-    return std::string(Text::JournalHeading) + "\n" + DescribeJournal(journal) + "\n\n" + Text::ThisEcuHeading +
-           "\n" + DescribeIdentity(ecu);
+    return std::string(Text::JournalHeading) + "\n" + DescribeJournal(journal) + "\n\n" + Text::ThisEcuHeading + "\n" +
+           DescribeIdentity(ecu);
 }
 
 // Why a journal the operator named holds nothing to write back; empty when it does.
@@ -37,7 +37,7 @@ const char* WhyNothingToWriteBack(JournalProgress progress) {
     return "";
 }
 
-} // namespace
+}  // namespace
 
 // After the stage-0 read, before the image is chosen. The records read now may be what an erase
 // left of an interrupted run: that run's journal then holds the ECU's own. A journal is used only
@@ -69,7 +69,7 @@ bool CFlashDlg::OfferJournalRestore() {
             }
         }
         // Another ECU's journal is never offered; an unattended run says it left one unused.
-            if (!chosen && !interrupted.empty() && ecu.Known() && journalSettings.unattended)
+        if (!chosen && !interrupted.empty() && ecu.Known() && journalSettings.unattended)
             host.ShowMessageBox(Text::JournalLeftUnused + interrupted.front()->path, "", MessageIcon::Information,
                                 MessageButtons::Ok);
     }
@@ -99,9 +99,9 @@ bool CFlashDlg::OfferJournalRestore() {
     } else if (chosen && !ecu.Known()) {
         const JournalHeader& header = chosen->entry.header;
         if (journalSettings.unattended) {
-            host.ShowMessageBox(Text::MaybeInterruptedEcu + chosen->path + "\n\n" + BothIdentities(header, ecu) +
-                                    "\n\n" + Text::WaysOn,
-                                "", MessageIcon::Exclamation, MessageButtons::Ok);
+            host.ShowMessageBox(
+                Text::MaybeInterruptedEcu + chosen->path + "\n\n" + BothIdentities(header, ecu) + "\n\n" + Text::WaysOn,
+                "", MessageIcon::Exclamation, MessageButtons::Ok);
             FinishWithStatus(Text::NotProgrammedMaybeInterrupted);
             return false;
         }

@@ -16,7 +16,7 @@ std::string FieldText(const char* field, std::size_t size) {
     return std::string(field, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : size);
 }
 
-} // namespace
+}  // namespace
 
 bool CFlashDlg::BeginJournal() {
     Journal* journal = journalSettings.journal;
@@ -62,8 +62,8 @@ bool CFlashDlg::BeginJournal() {
         journal->Supersede(header.Identity(), {JournalProgress::Saved}, problems);
         return true;
     }
-    const std::string why = std::string(Text::JournalNotSaved) + ":\n" + reason + "\n" + Text::JournalFolder +
-                            journal->Folder();
+    const std::string why =
+        std::string(Text::JournalNotSaved) + ":\n" + reason + "\n" + Text::JournalFolder + journal->Folder();
     if (!journalSettings.unattended &&
         platform.host.ShowMessageBox(why + "\n\n" + Text::ProgramWithoutCopy, "", MessageIcon::Exclamation,
                                      MessageButtons::YesNo) == MessageResult::Yes)
@@ -99,10 +99,10 @@ void CFlashDlg::RecordJournalProgress(JournalProgress progress) {
         journal->MarkFinished(reason);
         // The ECU holds its records and this update: no earlier journal of it is needed again.
         std::vector<JournalProblem> problems;
-        journal->Supersede(journal->Current()->header.Identity(),
-                           {JournalProgress::Saved, JournalProgress::ProgrammingStarted,
-                            JournalProgress::WriteBackFinished},
-                           problems);
+        journal->Supersede(
+            journal->Current()->header.Identity(),
+            {JournalProgress::Saved, JournalProgress::ProgrammingStarted, JournalProgress::WriteBackFinished},
+            problems);
         break;
     }
     default: break;

@@ -9,7 +9,7 @@ std::string WithoutTrailing(std::string path, std::string_view separators) {
     return path;
 }
 
-} // namespace
+}  // namespace
 
 std::string PosixStateFolder(const char* xdgStateHome, const char* home) {
     if (xdgStateHome && xdgStateHome[0] == '/') return WithoutTrailing(xdgStateHome, "/") + "/flash-updater";

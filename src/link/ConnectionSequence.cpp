@@ -7,8 +7,8 @@
 #include "app/Texts.h"
 #include "link/HuntTexts.h"
 #include "link/RequestTable.h"
-#include "platform/PortEnumerator.h"
 #include "platform/DialogHost.h"
+#include "platform/PortEnumerator.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ int32_t g_candidateIndex = 0;
 constexpr int32_t kLastTestState = 5;
 constexpr int32_t kConnectedState = 6;
 
-} // namespace
+}  // namespace
 
 int32_t& ConnectState() { return g_connectState; }
 int32_t& CandidateIndex() { return g_candidateIndex; }
@@ -31,8 +31,8 @@ int32_t CFlashDlg::CurrentPort() const {
 
 std::string CFlashDlg::WhyNoAdapter(bool unfinishedJournal) const {
     if (portCount == 0) return Text::NoPortFound;
-    return DescribeHunt(hunt.Latest(), [this](int32_t number) { return platform.ports.PortName(number); },
-                        unfinishedJournal);
+    return DescribeHunt(
+        hunt.Latest(), [this](int32_t number) { return platform.ports.PortName(number); }, unfinishedJournal);
 }
 
 // One step of the hunt per connection tick: open the candidate, ask the adapter for its version,
@@ -91,7 +91,6 @@ void CFlashDlg::ConnectionTick() {
         platform.host.KillTimer(TimerId::Connection);
         scheduler.pendingFlags[sessionStage == Stage::Identification ? Row::ReadDate : Row::ModelCode] = 1;
         break;
-    default:
-        break;
+    default: break;
     }
 }

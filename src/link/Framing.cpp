@@ -6,10 +6,6 @@ uint8_t ByteSum(const uint8_t* area, uint32_t count) {
     return sum;
 }
 
-void FrameChecksum(uint8_t (&body)[256]) {
-    body[body[0]] = ByteSum(body, body[0]);
-}
+void FrameChecksum(uint8_t (&body)[256]) { body[body[0]] = ByteSum(body, body[0]); }
 
-void RecordSum(uint8_t* area, uint8_t count) {
-    area[count] = ByteSum(area, count);
-}
+void RecordSum(uint8_t* area, uint8_t count) { area[count] = ByteSum(area, count); }

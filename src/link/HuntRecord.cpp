@@ -18,7 +18,7 @@ const char* OutcomeText(PortOutcome outcome) {
     return Text::PortOpenFailed;
 }
 
-} // namespace
+}  // namespace
 
 PortOutcome OutcomeOf(PortOpenError error) {
     switch (error) {
@@ -35,8 +35,10 @@ PortOutcome OutcomeOf(PortOpenError error) {
 void HuntRecord::Record(int32_t portNumber, PortOutcome outcome) {
     const auto same = std::find_if(current_.begin(), current_.end(),
                                    [&](const PortAttempt& a) { return a.portNumber == portNumber; });
-    if (same != current_.end()) same->outcome = outcome;
-    else current_.push_back({portNumber, outcome});
+    if (same != current_.end())
+        same->outcome = outcome;
+    else
+        current_.push_back({portNumber, outcome});
 }
 
 void HuntRecord::EndRound() {
@@ -57,8 +59,10 @@ std::vector<PortAttempt> HuntRecord::Latest() const {
     for (const PortAttempt& attempt : current_) {
         const auto same = std::find_if(latest.begin(), latest.end(),
                                        [&](const PortAttempt& a) { return a.portNumber == attempt.portNumber; });
-        if (same != latest.end()) same->outcome = attempt.outcome;
-        else latest.push_back(attempt);
+        if (same != latest.end())
+            same->outcome = attempt.outcome;
+        else
+            latest.push_back(attempt);
     }
     return latest;
 }

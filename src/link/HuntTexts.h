@@ -14,4 +14,4 @@ inline constexpr const char* PortOpenFailed = "cannot be opened";
 inline constexpr const char* PortSilent = "opened, but no adapter answered: check the adapter's cable and power";
 inline constexpr const char* AdapterMayBeFast =
     "An interrupted update can leave the adapter at its high speed: switching the ECU off and on brings it back.";
-} // namespace Text
+}  // namespace Text

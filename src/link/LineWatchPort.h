@@ -48,7 +48,7 @@ private:
     SerialPort& port_;
     const Clock now_;
     mutable std::mutex mutex_;
-    bool answered_ = false;                 // something arrived since the port opened
+    bool answered_ = false;                // something arrived since the port opened
     std::optional<Time> unansweredSince_;  // the first write after the last arrival
 };
 

@@ -31,16 +31,13 @@ void CFlashDlg::EndCommThread() {
 int CFlashDlg::CommThreadProc() {
     SerialPort& port = platform.port;
     switch (port.StartReading()) {
-    case SerialPort::ReaderSetup::Ready:
-        break;
+    case SerialPort::ReaderSetup::Ready: break;
     case SerialPort::ReaderSetup::NoWaitObject:
         port.StopReading();
         platform.host.ShowMessageBox(Text::CommThreadError, Text::DefaultErrorCaption, MessageIcon::Error,
                                      MessageButtons::Ok);
         return 0;
-    case SerialPort::ReaderSetup::Refused:
-        port.StopReading();
-        return 0;
+    case SerialPort::ReaderSetup::Refused: port.StopReading(); return 0;
     }
     rxCount = 0;
     while (stopCommThread == 0) {

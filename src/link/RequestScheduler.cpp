@@ -21,7 +21,7 @@ constexpr std::array<uint8_t, kScanPositions> BuildScanOrder() {
 
 std::atomic<uint8_t> g_idleSteps{0};
 
-} // namespace
+}  // namespace
 
 const std::array<uint8_t, kScanPositions> ScanOrder = BuildScanOrder();
 

@@ -12,7 +12,7 @@ struct SchedulerState {
     std::atomic<uint8_t> scanCursor{0};            // position in ScanOrder, 0..185
     std::atomic<uint8_t> responseTimeoutTicks{0};  // ticks spent waiting for the current response
     std::atomic<int32_t> awaitingResponse{0};
-    std::atomic<int32_t> handlingResponse{0};      // a response handler is at work (its waits included)
+    std::atomic<int32_t> handlingResponse{0};  // a response handler is at work (its waits included)
     std::array<std::atomic<int32_t>, kRequestRowCount> pendingFlags{};
 };
 

@@ -211,4 +211,4 @@ inline constexpr int WriteLocalB100 = 170;
 inline constexpr int WriteLocalB101 = 171;
 inline constexpr int WriteLocalBA = 172;
 inline constexpr int WriteLocalBD00 = 173;
-} // namespace Row
+}  // namespace Row

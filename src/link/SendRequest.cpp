@@ -38,7 +38,7 @@ bool CompleteWriteRow(uint8_t (&body)[256], const SnapshotRecord& record, const 
     return true;
 }
 
-} // namespace
+}  // namespace
 
 // Completes the row's variable bytes, frames it and writes it. A row that cannot be completed
 // safely is not sent; it stays pending and the response time-out tries it again.

@@ -10,7 +10,7 @@ constexpr uint32_t kHighSpeed = 38400;
 // The adapter's own command: length 02, command 94, sum 96.
 constexpr uint8_t kSpeedSwitch[] = {0x02, 0x94, 0x96};
 
-} // namespace
+}  // namespace
 
 bool CFlashDlg::OpenPort(int32_t portNumber) {
     if (!platform.port.Open(portNumber)) return false;

@@ -15,7 +15,7 @@ inline constexpr uint8_t SecurityAccess = 0x27;
 inline constexpr uint8_t StartRoutine = 0x31;
 inline constexpr uint8_t WriteLocalData = 0x3B;
 inline constexpr uint8_t WriteMemory = 0x3D;
-} // namespace Sid
+}  // namespace Sid
 
 // Local identifiers the session reads by name; the snapshot's records are named by their table.
 namespace LocalId {
@@ -25,7 +25,7 @@ inline constexpr uint8_t SoftwareVersion = 0x64;
 inline constexpr uint8_t History = 0x69;
 inline constexpr uint8_t Checksum = 0x83;
 inline constexpr uint8_t ModelCode = 0xAC;
-} // namespace LocalId
+}  // namespace LocalId
 
 // The adapter's own commands; its version answer follows the positive-answer rule (0x90 + 0x40).
 inline constexpr uint8_t kAdapterVersionRequest = 0x90;
@@ -43,7 +43,7 @@ namespace Nrc {
 inline constexpr uint8_t ServiceNotSupported = 0x11;
 inline constexpr uint8_t SubFunctionNotSupported = 0x12;  // also: invalid format (wrong length)
 inline constexpr uint8_t BusyRepeatRequest = 0x21;
-inline constexpr uint8_t ConditionsNotCorrect = 0x22;     // also: request sequence error
+inline constexpr uint8_t ConditionsNotCorrect = 0x22;  // also: request sequence error
 inline constexpr uint8_t RoutineNotComplete = 0x23;
 inline constexpr uint8_t RequestOutOfRange = 0x31;
 inline constexpr uint8_t SecurityAccessDenied = 0x33;
@@ -51,4 +51,4 @@ inline constexpr uint8_t InvalidKey = 0x35;
 inline constexpr uint8_t RequiredTimeDelayNotExpired = 0x37;
 inline constexpr uint8_t ResponsePending = 0x78;
 inline constexpr uint8_t NotInActiveSession = 0x80;
-} // namespace Nrc
+}  // namespace Nrc

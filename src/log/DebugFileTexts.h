@@ -6,4 +6,4 @@ inline constexpr const char* ChooseDebugFileTitle = "choose or create an updater
 inline constexpr const char* Cancelled = "Cancelled";
 // The file name and the system's reason follow on lines of their own.
 inline constexpr const char* DebugFileNotSaved = "The debug information could not be saved to the file:";
-} // namespace Text
+}  // namespace Text

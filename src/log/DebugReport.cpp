@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "ecu/PrintableText.h"
 #include "app/Texts.h"
 #include "ecu/ModelNames.h"
+#include "ecu/PrintableText.h"
 #include "ecu/RecordTexts.h"
 
 namespace {
@@ -34,7 +34,7 @@ void AppendLine(DebugReportText& report, const char* format, Args... args) {
     Append(report, line.data());
 }
 
-} // namespace
+}  // namespace
 
 DebugLine FormatNegativeResponseHeader(uint8_t refusedService, uint8_t responseCode, int32_t sessionStage) {
     DebugLine line{};

@@ -16,11 +16,11 @@ using TimestampText = std::array<char, kTimestampSize>;
 
 // What a debug report tells about the run, taken from the dialog's state.
 struct DebugReportInputs {
-    std::string_view header;                // the negative-response line, with its line breaks
-    std::span<const uint8_t, 17> vin;       // the VIN record as stored
+    std::string_view header;           // the negative-response line, with its line breaks
+    std::span<const uint8_t, 17> vin;  // the VIN record as stored
     std::span<const uint8_t, 4> hardwareSerial;
     int32_t imageIndex;
-    std::span<const char> currentVersion;   // the version field; need not hold a zero
+    std::span<const char> currentVersion;  // the version field; need not hold a zero
     std::string_view timestamp;
 };
 

@@ -46,7 +46,7 @@ bool AppendToFile(const std::string& path, std::string_view text, std::string& r
     return false;
 }
 
-} // namespace
+}  // namespace
 
 void CFlashDlg::SaveDebugReport(const DebugReportText& report) {
     std::string path = RememberedFileName();
@@ -57,7 +57,8 @@ void CFlashDlg::SaveDebugReport(const DebugReportText& report) {
     RememberFileName(path);
 
     const void* end = std::memchr(report.data(), '\0', report.size());
-    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - report.data()) : report.size();
+    const std::size_t length =
+        end ? static_cast<std::size_t>(static_cast<const char*>(end) - report.data()) : report.size();
     const std::string_view text(report.data(), length);
     if (std::string reason; !AppendToFile(path, text, reason)) {
         const std::string message = std::string(Text::DebugFileNotSaved) + "\n" + path + "\n(" + reason + ")";

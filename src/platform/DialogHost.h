@@ -29,7 +29,7 @@ public:
 
     // An empty caption means the application's name. (Not called MessageBox: windows.h makes that a macro.)
     virtual MessageResult ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                     MessageButtons buttons) = 0;
+                                         MessageButtons buttons) = 0;
 
     virtual void SetTimer(int timerId, uint32_t periodMs) = 0;
     virtual void KillTimer(int timerId) = 0;

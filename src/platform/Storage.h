@@ -58,8 +58,8 @@ public:
     // Reads a file unless someone else holds its lock (InUse, with kStorageInUse as the reason);
     // files larger than `limit` are refused rather than read. With `keep`, the caller takes the
     // lock (exclusively) as it reads and keeps it in *keep; the content read is the content locked.
-    virtual ReadOutcome Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out,
-                             std::string& reason, std::unique_ptr<StorageLock>* keep = nullptr) = 0;
+    virtual ReadOutcome Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out, std::string& reason,
+                             std::unique_ptr<StorageLock>* keep = nullptr) = 0;
     // The full paths of the regular files of the folder (links are none); empty when the folder
     // does not exist.
     virtual std::vector<std::string> List() = 0;

@@ -18,8 +18,7 @@ void CFlashDlg::OnWriteMemoryReply(const Response& response) {
     if (tag < 0 || tag > lastTag || tag >= kContainerSlots) return;
 
     const FlashTag& sent = container[static_cast<size_t>(tag)];
-    const bool echoMatches =
-        response.Byte(2) == sent[2] && response.Byte(3) == sent[3] && response.Byte(4) == sent[4];
+    const bool echoMatches = response.Byte(2) == sent[2] && response.Byte(3) == sent[3] && response.Byte(4) == sent[4];
     if (!echoMatches) {
         if (addressRetries < 2) {
             ++addressRetries;

@@ -35,10 +35,8 @@ void CFlashDlg::HandleResponse() {
         // Not an answer of ours: whatever else is on the line goes with it.
         platform.port.Purge();
         break;
-    case ResponseVerdict::TooShortForLayout:
-        break;  // the request goes out again at once
-    default:
-        return;  // the request waits on for its answer, or for its time-out
+    case ResponseVerdict::TooShortForLayout: break;  // the request goes out again at once
+    default: return;                                 // the request waits on for its answer, or for its time-out
     }
     scheduler.awaitingResponse = 0;
     platform.host.RequestDispatch();
@@ -60,23 +58,15 @@ void CFlashDlg::HandleByService(const Response& response) {
     const uint8_t service = response.Service();
 
     switch (service) {
-    case Positive(Sid::StartSession):
-        OnSessionStarted(response);
-        break;
-    case Positive(Sid::EcuReset):
-        OnEcuResetDone();
-        break;
+    case Positive(Sid::StartSession): OnSessionStarted(response); break;
+    case Positive(Sid::EcuReset): OnEcuResetDone(); break;
     case Positive(Sid::ClearDiagnostics):
         Withdraw(Row::ClearDiagnostics);
         RecordJournalProgress(JournalProgress::Finished);
         FinishWithStatus(Text::FinishedOk);
         break;
-    case Positive(Sid::ReadIdentification):
-        OnSnapshotReadReply(response);
-        break;
-    case Positive(Sid::StopSession):
-        OnStopSessionDone();
-        break;
+    case Positive(Sid::ReadIdentification): OnSnapshotReadReply(response); break;
+    case Positive(Sid::StopSession): OnStopSessionDone(); break;
     case Positive(Sid::ReadLocalData):
         switch (response.Parameter()) {
         case LocalId::Checksum: OnChecksumReply(response); break;
@@ -87,12 +77,8 @@ void CFlashDlg::HandleByService(const Response& response) {
         default: OnSnapshotReadReply(response); break;
         }
         break;
-    case Positive(Sid::SecurityAccess):
-        OnSecurityAccess(response);
-        break;
-    case Positive(Sid::StartRoutine):
-        OnRoutineStarted(response);
-        break;
+    case Positive(Sid::SecurityAccess): OnSecurityAccess(response); break;
+    case Positive(Sid::StartRoutine): OnRoutineStarted(response); break;
     case Positive(Sid::WriteLocalData):
         if (response.Parameter() == LocalId::History)
             OnHistoryWriteReply();
@@ -100,16 +86,9 @@ void CFlashDlg::HandleByService(const Response& response) {
             OnWriteReply(response);
         StepBusyIndicator();
         break;
-    case Positive(Sid::WriteMemory):
-        OnWriteMemoryReply(response);
-        break;
-    case kNegativeAnswer:
-        HandleNegativeResponse(response);
-        break;
-    case kAdapterAnswer:
-        OnInterfaceAnswer(response);
-        break;
-    default:
-        break;  // the gate lets no other service through
+    case Positive(Sid::WriteMemory): OnWriteMemoryReply(response); break;
+    case kNegativeAnswer: HandleNegativeResponse(response); break;
+    case kAdapterAnswer: OnInterfaceAnswer(response); break;
+    default: break;  // the gate lets no other service through
     }
 }

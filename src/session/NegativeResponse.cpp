@@ -5,20 +5,19 @@
 #include "app/Texts.h"
 #include "ecu/SnapshotRecords.h"
 #include "link/RequestTable.h"
-#include "platform/DialogHost.h"
 #include "link/ServiceIds.h"
+#include "platform/DialogHost.h"
 #include "session/ReadSkipOrder.h"
 #include "session/Response.h"
 
 namespace {
-
 
 bool IsBlockRecordRow(int row) {
     const SnapshotRecord* record = RecordForReadRow(row);
     return record != nullptr && record->blockCount != 0;
 }
 
-} // namespace
+}  // namespace
 
 // A refusal steers the run where the ECU is known to refuse (optional reads, a second key, busy
 // and pending answers); any other code ends the run after offering a debug report.
@@ -28,13 +27,9 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
 
     switch (code) {
     case Nrc::ServiceNotSupported:
-    case Nrc::SubFunctionNotSupported:
-        PassOverUnsupported(refused);
-        break;
+    case Nrc::SubFunctionNotSupported: PassOverUnsupported(refused); break;
     case Nrc::BusyRepeatRequest:
-    case Nrc::RoutineNotComplete:
-        StepBusyIndicator();
-        break;
+    case Nrc::RoutineNotComplete: StepBusyIndicator(); break;
     case Nrc::ConditionsNotCorrect:
         if (refused == Sid::StopSession && IsPending(Row::StopSession)) {
             // No session left to stop: its answer was lost and this is the repeat. Done.
@@ -106,9 +101,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             MakePending(Row::WriteMemory);
         }
         break;
-    default:
-        TakeUnexpectedResponsePath(response);
-        break;
+    default: TakeUnexpectedResponsePath(response); break;
     }
 }
 
@@ -215,7 +208,8 @@ void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
     DialogHost& host = platform.host;
     host.ShowMessageBox(Text::UnexpectedNegativeResponse, "", MessageIcon::None, MessageButtons::Ok);
-    OfferDebugReport(FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), StageNumber(sessionStage)).data());
+    OfferDebugReport(
+        FormatNegativeResponseHeader(response.Byte(2), response.Byte(3), StageNumber(sessionStage)).data());
     host.ShowMessageBox(Text::MayNotBeUpgraded, "", MessageIcon::None, MessageButtons::Ok);
     FinishWithStatus(Text::CanNowExit);
     WithdrawRequestsOf(response.Byte(2));  // the run ends here: the refused request is not sent again

@@ -10,7 +10,7 @@ namespace {
 constexpr uint32_t kBootMs = 3300;  // the ECU restarting after a reset
 constexpr uint32_t kHighBaud = 38400;
 
-} // namespace
+}  // namespace
 
 void CFlashDlg::ResetEcu(int32_t byService) {
     SetStatusText(Text::ResettingEcu);

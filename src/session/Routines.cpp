@@ -32,7 +32,6 @@ void CFlashDlg::OnRoutineStarted(const Response& response) {
         Withdraw(Row::Routine10);
         ResetEcu(resetByService);
         break;
-    default:
-        break;
+    default: break;
     }
 }

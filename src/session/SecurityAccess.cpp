@@ -4,15 +4,13 @@
 #include "session/SecurityKey.h"
 
 void CFlashDlg::OnSecurityAccess(const Response& response) {
-    const auto takeSeed = [&] {
-        securitySeed = static_cast<uint16_t>(response.Byte(3) << 8 | response.Byte(4));
-    };
+    const auto takeSeed = [&] { securitySeed = static_cast<uint16_t>(response.Byte(3) << 8 | response.Byte(4)); };
     switch (response.Parameter()) {
     case 0x05:
         Withdraw(Row::SeedLevel5);
         takeSeed();
-        securityKey = ComputeSecurityKey(secondKeyTried == 1 ? KeyVariant::Level5Second : KeyVariant::Level5First,
-                                         securitySeed);
+        securityKey =
+            ComputeSecurityKey(secondKeyTried == 1 ? KeyVariant::Level5Second : KeyVariant::Level5First, securitySeed);
         MakePending(securityKey != 0 ? Row::KeyLevel5 : Row::StartSession84);
         break;
     case 0x06:
@@ -32,7 +30,6 @@ void CFlashDlg::OnSecurityAccess(const Response& response) {
         Withdraw(Row::KeyLevel7);
         AskForProgrammingSession();
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -21,7 +21,7 @@ constexpr uint16_t RotateLeft(uint16_t value, unsigned by) {
     return static_cast<uint16_t>((value << by) | (value >> (16 - by)));
 }
 
-} // namespace
+}  // namespace
 
 uint16_t ComputeSecurityKey(KeyVariant variant, uint16_t seed) {
     if (seed == 0) return 0;

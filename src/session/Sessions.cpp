@@ -10,7 +10,7 @@ constexpr uint8_t kProgrammingSession = 0x85;
 constexpr uint32_t kAdapterSwitchMs = 400;  // the adapter runs at the high speed this long after the command
 constexpr uint32_t kSettleMs = 100;
 
-} // namespace
+}  // namespace
 
 // Switches the adapter, then this side, to 38400 baud. False when the link stopped meanwhile.
 bool CFlashDlg::ChangeLineSpeed() {
@@ -37,17 +37,12 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
             // Reached only after a reset out of the base check: the restore work follows.
             MakePending(Row::Routine0D);
             break;
-        case Stage::RestoreAfterReset:
-            ScheduleNextRestoreWrite();
-            break;
+        case Stage::RestoreAfterReset: ScheduleNextRestoreWrite(); break;
         case Stage::UpperProgramming:
             if (ChangeLineSpeed()) MakePending(Row::Routine09);
             break;
-        case Stage::Completion:
-            MakePending(Row::ReadVersion);
-            break;
-        default:
-            break;
+        case Stage::Completion: MakePending(Row::ReadVersion); break;
+        default: break;
         }
         break;
     case kProgrammingSession:
@@ -55,8 +50,7 @@ void CFlashDlg::OnSessionStarted(const Response& response) {
         tagIndex = 0;
         MakePending(Row::WriteMemory);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kNegativeAnswerBytes = 4;  // 7F, the service refused, the code
+constexpr std::size_t kNegativeAnswerBytes = 4;     // 7F, the service refused, the code
 constexpr std::size_t kMemoryWriteAnswerBytes = 5;  // 7D and the address echoed
 
 // The shortest frame (bytes before the checksum) each answer needs for its layout.
@@ -17,14 +17,10 @@ std::size_t ShortestAnswer(uint8_t answer) {
     case Positive(Sid::ReadLocalData):
     case Positive(Sid::SecurityAccess):
     case Positive(Sid::StartRoutine):
-    case Positive(Sid::WriteLocalData):
-        return 3;
-    case Positive(Sid::WriteMemory):
-        return kMemoryWriteAnswerBytes;
-    case kAdapterAnswer:
-        return 6;  // three digits after an unused byte
-    default:
-        return 2;
+    case Positive(Sid::WriteLocalData): return 3;
+    case Positive(Sid::WriteMemory): return kMemoryWriteAnswerBytes;
+    case kAdapterAnswer: return 6;  // three digits after an unused byte
+    default: return 2;
     }
 }
 
@@ -35,7 +31,7 @@ bool InAnswerRange(uint8_t service) {
            service == kAdapterAnswer;
 }
 
-} // namespace
+}  // namespace
 
 const char* VerdictName(ResponseVerdict verdict) {
     switch (verdict) {
@@ -67,8 +63,7 @@ OutstandingRequest OutstandingFor(int row) {
     case Row::ModelCode:
         out.answerBytes = 6;  // an unused byte, the model code, the variant
         break;
-    default:
-        break;
+    default: break;
     }
     return out;
 }
@@ -94,7 +89,9 @@ ResponseVerdict ValidateResponse(std::span<const uint8_t> frame, const Outstandi
         return ResponseVerdict::NotTheAnswer;
 
     std::size_t needed = outstanding.answerBytes;
-    if (negative) needed = kNegativeAnswerBytes;
-    else if (finalMemoryWriteAnswer) needed = kMemoryWriteAnswerBytes;
+    if (negative)
+        needed = kNegativeAnswerBytes;
+    else if (finalMemoryWriteAnswer)
+        needed = kMemoryWriteAnswerBytes;
     return length >= needed ? ResponseVerdict::Accepted : ResponseVerdict::TooShortForLayout;
 }

@@ -36,7 +36,8 @@ TEST(DebugFile, AnUnexpectedRefusalAppendsItsReportToTheChosenFile) {
     EXPECT_EQ(run.host().StatusText(), Text::CanNowExit);
 
     const std::string text = Contents(file);
-    const std::string header = "kept as it was\n\nNegative Response received: verb= 0x3d response= 0x10 state = 1\nVIN = ";
+    const std::string header =
+        "kept as it was\n\nNegative Response received: verb= 0x3d response= 0x10 state = 1\nVIN = ";
     EXPECT_EQ(text.substr(0, header.size()), header);
     EXPECT_NE(text.find("\nTrying to upgrade to K410\nCurrently @ 304E\nTimestamp: "), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 2), " \n");
@@ -48,4 +49,4 @@ TEST(DebugFile, AnUnexpectedRefusalAppendsItsReportToTheChosenFile) {
     std::filesystem::remove(file);
 }
 
-} // namespace
+}  // namespace

@@ -37,4 +37,4 @@ TEST(DebugReportRun, UnexpectedRefusalAppendsTheReportToTheChosenFile) {
                                                "choose-file", std::string("message ") + Text::MayNotBeUpgraded}));
 }
 
-} // namespace
+}  // namespace

@@ -60,12 +60,14 @@ TEST_P(InterruptedUpdate, TheNextRunWritesEveryRecordBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     , InterruptedUpdate,
-    ::testing::Values(
-        CutPoint{"MidBaseArea", [](const auto& run) { return Shown(run, "Writing (Base) - 50%"); }, 1},
-        CutPoint{"AfterTheBaseReset",
-                 [](const auto& run) { return !run.FramesStartingWith({0x21, 0x83, 0x00}).empty(); }, 1},
-        CutPoint{"MidWriteBack", [](const auto& run) { return Shown(run, Text::WritingEcuData); }, 1},
-        CutPoint{"MidUpperArea", [](const auto& run) { return Shown(run, "Writing (Upper) - 50%"); }, 2}),
+    ::testing::Values(CutPoint{"MidBaseArea", [](const auto& run) { return Shown(run, "Writing (Base) - 50%"); }, 1},
+                      CutPoint{"AfterTheBaseReset",
+                               [](const auto& run) {
+                                   return !run.FramesStartingWith({0x21, 0x83, 0x00}).empty();
+                               },
+                               1},
+                      CutPoint{"MidWriteBack", [](const auto& run) { return Shown(run, Text::WritingEcuData); }, 1},
+                      CutPoint{"MidUpperArea", [](const auto& run) { return Shown(run, "Writing (Upper) - 50%"); }, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Unattended, an ECU whose VIN the erase wiped is not taken for the interrupted one by itself:
@@ -195,4 +197,4 @@ TEST(InterruptedUpdateWire, AnUninterruptedRunSendsTheSameBytesWithTheJournal) {
     }
 }
 
-} // namespace
+}  // namespace

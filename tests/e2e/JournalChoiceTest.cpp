@@ -108,4 +108,4 @@ INSTANTIATE_TEST_SUITE_P(, JournalChoice, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-} // namespace
+}  // namespace

@@ -2,14 +2,14 @@
 // still finishes, every record comes back, and no answer is taken twice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "UpdateRun.h"
 #include "VirtualUpdateBench.h"
 #include "app/Texts.h"
 #include "session/ValidateResponse.h"
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -31,13 +31,12 @@ TEST_P(LineNoise, LeavesTheUpdateWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, LineNoise,
-                         ::testing::Values("junk-before@2160", "junk-after=55AA@2161", "duplicate@2164",
-                                           "glue@21AC", "truncate@2705", "bad-copy@1A40", "unknown-sid@1A41",
-                                           "nrc=12@2112,service=31", "duplicate@2165,count=5",
-                                           "duplicate@3B65,count=5", "glue@3B1A,count=3", "duplicate@3D,nth=10",
-                                           "junk-before=0102@3D,nth=20", "truncate=3@3D,nth=30",
-                                           "bad-copy@3D,nth=40", "unknown-sid@3D,nth=50", "glue@3D,nth=60",
-                                           "corrupt,random=3,always", "drop,random=2,always",
+                         ::testing::Values("junk-before@2160", "junk-after=55AA@2161", "duplicate@2164", "glue@21AC",
+                                           "truncate@2705", "bad-copy@1A40", "unknown-sid@1A41",
+                                           "nrc=12@2112,service=31", "duplicate@2165,count=5", "duplicate@3B65,count=5",
+                                           "glue@3B1A,count=3", "duplicate@3D,nth=10", "junk-before=0102@3D,nth=20",
+                                           "truncate=3@3D,nth=30", "bad-copy@3D,nth=40", "unknown-sid@3D,nth=50",
+                                           "glue@3D,nth=60", "corrupt,random=3,always", "drop,random=2,always",
                                            "drop@3D,on=pending", "pending@3104,repeat=3"),
                          [](const auto& info) {
                              std::string name;
@@ -78,4 +77,4 @@ TEST(LineNoiseTrace, NamesTheVerdictOfEveryDroppedFrame) {
     EXPECT_NE(std::find(notes.begin(), notes.end(), "stage 2 -> 3 (restore: the base checksum matched)"), notes.end());
 }
 
-} // namespace
+}  // namespace

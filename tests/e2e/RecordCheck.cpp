@@ -53,7 +53,7 @@ Bytes WithEntries(Bytes history, const ExpectedRecords& expected) {
     return history;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> RecordProblems(const sim::RunReport& report, const ExpectedRecords& expected) {
     std::vector<std::string> problems;

@@ -96,8 +96,8 @@ const auto kEnds = ::testing::Values(
     EndCase{"Variant2OfModel0", [](auto& e) { e.identity.variant = 2; }, Text::UnknownEcu, false},
     EndCase{"EchoWrongTwiceThenRight", [](auto& e) { AddFault(e, "wrong-echo@3D,nth=3,count=2"); }, Text::FinishedOk,
             true},
-    EndCase{"EchoWrongThreeTimes", [](auto& e) { AddFault(e, "wrong-echo@3D,nth=3,count=3"); },
-            Text::BaseAddressError, true},
+    EndCase{"EchoWrongThreeTimes", [](auto& e) { AddFault(e, "wrong-echo@3D,nth=3,count=3"); }, Text::BaseAddressError,
+            true},
     EndCase{"UpperEchoWrongThreeTimes", [](auto& e) { AddFault(e, "wrong-echo@3D02,count=3"); },
             Text::UpperAddressError, true},
     EndCase{"BaseChecksumWrongTwice", [](auto& e) { AddFault(e, "wrong-crc@218300,count=2"); }, Text::FinishedOk, true},
@@ -110,4 +110,4 @@ const auto kEnds = ::testing::Values(
 
 INSTANTIATE_TEST_SUITE_P(, RunEnds, kEnds, [](const auto& info) { return std::string(info.param.what); });
 
-} // namespace
+}  // namespace

@@ -12,7 +12,7 @@
 namespace {
 
 TEST(Soak, TwentyUpdatesOnANoisyLine) {
-    const std::set<std::string> endTexts = {Text::FinishedOk,      Text::FailedBaseCrc,    Text::FailedUpperCrc,
+    const std::set<std::string> endTexts = {Text::FinishedOk,       Text::FailedBaseCrc,     Text::FailedUpperCrc,
                                             Text::BaseAddressError, Text::UpperAddressError, Text::InvalidKey,
                                             Text::CanNowExit};
     int finished = 0;
@@ -20,8 +20,7 @@ TEST(Soak, TwentyUpdatesOnANoisyLine) {
         sim::SimOptions ecu = EcuOfModel(0, static_cast<uint8_t>(seed % 2));
         ecu.seed = seed;
         for (const char* rule : {"drop,random=2,always", "delay=300,random=2,always", "corrupt,random=2,always",
-                                 "junk-before,random=1,always", "truncate,random=1,always",
-                                 "bad-copy,random=1,always"})
+                                 "junk-before,random=1,always", "truncate,random=1,always", "bad-copy,random=1,always"})
             AddFault(ecu, rule);
         VirtualUpdateBench run(ecu);
         run.Start();
@@ -39,4 +38,4 @@ TEST(Soak, TwentyUpdatesOnANoisyLine) {
     EXPECT_EQ(finished, 20);
 }
 
-} // namespace
+}  // namespace

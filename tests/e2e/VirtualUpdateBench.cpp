@@ -8,7 +8,8 @@
 
 VirtualUpdateBench::VirtualUpdateBench(sim::SimOptions options, std::set<int32_t> adapterPorts)
     : simulator(std::move(options)),
-      line(simulator, [this] { return bench.clock.NowMs(); }, adapterPorts),
+      line(
+          simulator, [this] { return bench.clock.NowMs(); }, adapterPorts),
       bench(line) {
     const int32_t highest = adapterPorts.empty() ? 1 : *adapterPorts.rbegin();
     for (int32_t port = 1; port <= highest; ++port) bench.ports.ports.push_back(port);
@@ -95,7 +96,8 @@ std::tm VirtualUpdateBench::LocalTime() {
     return now;
 }
 
-std::vector<SimulatedLine::WireFrame> VirtualUpdateBench::FramesStartingWith(const std::vector<uint8_t>& payload) const {
+std::vector<SimulatedLine::WireFrame> VirtualUpdateBench::FramesStartingWith(
+    const std::vector<uint8_t>& payload) const {
     std::vector<SimulatedLine::WireFrame> frames;
     for (const SimulatedLine::WireFrame& frame : line.Writes())
         if (frame.bytes.size() > payload.size() && std::equal(payload.begin(), payload.end(), frame.bytes.begin() + 1))

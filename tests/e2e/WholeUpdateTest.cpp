@@ -45,9 +45,8 @@ TEST_P(WholeUpdateOfEachImage, EndsFinishedOkWithTheImageInFlashAndTheConfigurat
 
     EXPECT_TRUE(InOrder(texts, {"Connecting to Com Port  [  1  ]", "Connected to Com Port  [  1  ]",
                                 Text::ReadingEcuData, std::string(Text::PreloadedWith) + image.name, Text::Erasing,
-                                "Writing (Base) - 0%", "Writing (Base) - 50%", Text::ResettingEcu,
-                                Text::WritingEcuData, "Writing (Upper) - 0%",
-                                "Writing (Upper) - 50%", Text::ResettingEcu, Text::FinishedOk}))
+                                "Writing (Base) - 0%", "Writing (Base) - 50%", Text::ResettingEcu, Text::WritingEcuData,
+                                "Writing (Upper) - 0%", "Writing (Upper) - 50%", Text::ResettingEcu, Text::FinishedOk}))
         << Listed(texts);
     EXPECT_EQ(run.dlg().imageIndex, image.imageIndex);
 
@@ -108,4 +107,4 @@ INSTANTIATE_TEST_SUITE_P(, WholeUpdateOfEachImage,
                                            SelectableImage{17, 3, 5, "P640"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
+}  // namespace

@@ -1,6 +1,5 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <poll.h>
 
 #include <algorithm>
@@ -94,8 +93,7 @@ TEST(HuntPtyTest, PassesOverASilentPortConnectsToTheAdapterAndKeepsItAcrossARese
 
     dlg.ResetSession();
     bench.RunFor(250, settle);
-    EXPECT_THAT(bench.host.StatusHistory(),
-                ElementsAre(Connecting(1), Connecting(2), Connected(2), Connected(2)));
+    EXPECT_THAT(bench.host.StatusHistory(), ElementsAre(Connecting(1), Connecting(2), Connected(2), Connected(2)));
     EXPECT_FALSE(adapter.SlaveClosed()) << "the port stays open";
     EXPECT_EQ(bench.link.Readers(), 1);
     EXPECT_EQ(dlg.scheduler.pendingFlags[Row::ReadDate], 1);
@@ -107,4 +105,4 @@ TEST(HuntPtyTest, PassesOverASilentPortConnectsToTheAdapterAndKeepsItAcrossARese
     CandidateIndex() = 0;
 }
 
-} // namespace
+}  // namespace

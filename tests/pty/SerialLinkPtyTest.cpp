@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -177,7 +176,8 @@ TEST(SerialLinkPtyTest, InterruptAndCloseWakeTheReaderAtOnce) {
     PosixSerialPort port({line.SlavePath()});
     ASSERT_TRUE(port.Open(1));
     ASSERT_EQ(port.StartReading(), SerialPort::ReaderSetup::Ready);
-    for (const auto& wake : {std::function<void()>([&] { port.Interrupt(); }), std::function<void()>([&] { port.Close(); })}) {
+    for (const auto& wake :
+         {std::function<void()>([&] { port.Interrupt(); }), std::function<void()>([&] { port.Close(); })}) {
         auto waited = std::async(std::launch::async, [&] { return port.WaitForInput(); });
         wake();
         EXPECT_EQ(waited.get(), SerialPort::WaitResult::Interrupted);
@@ -204,4 +204,4 @@ TEST(SerialLinkPtyTest, ALostLineLeavesTheReceiveThreadAsleepUntilItIsStopped) {
     EXPECT_FALSE(link.dlg.commThread.Exists());
 }
 
-} // namespace
+}  // namespace

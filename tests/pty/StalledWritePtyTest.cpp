@@ -51,4 +51,4 @@ TEST(StalledWritePtyTest, ClosingWakesAWriteWaitingForRoom) {
     EXPECT_EQ(writer.wait_for(5s), std::future_status::ready);
 }
 
-} // namespace
+}  // namespace

@@ -52,7 +52,7 @@ void ScriptedDialogHost::AddSystemMenuEntry(int commandId, std::string_view text
 }
 
 MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                                             MessageButtons buttons) {
+                                                 MessageButtons buttons) {
     MessageResult answer = MessageResult::Ok;
     calls_.Run([&] {
         std::function<void(const MessageBoxCall&)> handler;

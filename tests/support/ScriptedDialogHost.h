@@ -33,7 +33,7 @@ public:
     void SetWindowTitle(std::string_view title) override;
     void AddSystemMenuEntry(int commandId, std::string_view text) override;
     MessageResult ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
-                             MessageButtons buttons) override;
+                                 MessageButtons buttons) override;
     void SetTimer(int timerId, uint32_t periodMs) override;
     void KillTimer(int timerId) override;
     bool ChooseFile(std::string& path, std::string_view title) override;

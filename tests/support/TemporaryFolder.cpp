@@ -35,7 +35,8 @@ void TemporaryFolder::WriteAll(const std::filesystem::path& file, const std::str
 
 std::vector<std::string> TemporaryFolder::Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -8,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -268,4 +267,4 @@ TEST(DesktopDialog, CallsFromAnotherThreadReachTheWindowBeforeTheyReturn) {
     EXPECT_EQ(ui.Text(ControlId::StatusLine), QStringLiteral("Pre-loaded with K410"));
 }
 
-} // namespace
+}  // namespace

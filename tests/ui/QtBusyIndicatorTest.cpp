@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <QImage>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include "ui/qt/QtBusyIndicator.h"
 #include "ui/qt/UiCallQueue.h"
@@ -59,4 +58,4 @@ TEST_F(QtBusyIndicatorTest, MessagesArriveAsEventsAndAResizeRepaintsAtTheNewSize
     EXPECT_EQ(At(picture, 238, 8), widget.palette().color(QPalette::Button));
 }
 
-} // namespace
+}  // namespace

@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -51,4 +50,4 @@ TEST(UiCallQueue, PostedCallsRunOnTheEventLoopWithoutHoldingUpTheirThread) {
     EXPECT_EQ(ranOn[0], std::this_thread::get_id());
 }
 
-} // namespace
+}  // namespace

@@ -1,6 +1,5 @@
 // The window tests need an application object; without a display they run offscreen.
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 #if defined(__SANITIZE_THREAD__)

@@ -1,12 +1,11 @@
 // The window through whole runs against ecu-sim over a pseudo-terminal, in real time, with the
 // program's own serial port.
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -27,8 +26,10 @@ struct MessageBoxLog {
         auto* box = qobject_cast<QMessageBox*>(open);
         if (!box) return false;
         texts << box->windowTitle() + QStringLiteral(": ") + box->text();
-        if (QAbstractButton* no = box->button(QMessageBox::No)) no->click();
-        else box->button(QMessageBox::Ok)->click();
+        if (QAbstractButton* no = box->button(QMessageBox::No))
+            no->click();
+        else
+            box->button(QMessageBox::Ok)->click();
         return true;
     }};
 };
@@ -45,16 +46,20 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
                                 30'000));
     EXPECT_EQ(ui.Text(ControlId::StatusLine), QStringLiteral("Pre-loaded with K410"));
     const std::pair<int, const char*> fields[] = {
-        {ControlId::VersionLabel, "Software Version"}, {ControlId::VersionValue, "304E"},
-        {ControlId::DateLabel, "Date"},                {ControlId::DateValue, "Mar 14 2010"},
-        {ControlId::TimeLabel, "Time"},                {ControlId::TimeValue, "09:30:00"},
+        {ControlId::VersionLabel, "Software Version"},
+        {ControlId::VersionValue, "304E"},
+        {ControlId::DateLabel, "Date"},
+        {ControlId::DateValue, "Mar 14 2010"},
+        {ControlId::TimeLabel, "Time"},
+        {ControlId::TimeValue, "09:30:00"},
     };
     for (const auto& [id, text] : fields) {
         EXPECT_TRUE(ui.Visible(id)) << id;
         EXPECT_EQ(ui.Text(id), QString::fromLatin1(text)) << id;
     }
     EXPECT_FALSE(ui.Visible(ControlId::BusyIndicator));
-    for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2}) EXPECT_FALSE(ui.Visible(id));
+    for (int id : {ControlId::RadioGen1_2M, ControlId::RadioGen1_3M, ControlId::RadioGen2})
+        EXPECT_FALSE(ui.Visible(id));
     ui.Screenshot("ready");
 
     QTest::mouseClick(ui.Item(ControlId::Proceed), Qt::LeftButton);
@@ -70,7 +75,8 @@ TEST(WholeUpdate, TheWindowShowsIdentificationReadinessProgressAndTheEnd) {
     EXPECT_FALSE(ui.Window().close());
     ASSERT_EQ(boxes.texts.size(), 2) << boxes.texts.join(QStringLiteral(" | ")).toStdString();
     for (const QString& text : boxes.texts) {
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Stop programming?: The ECU is being programmed."))) << text.toStdString();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Stop programming?: The ECU is being programmed.")))
+            << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("flash-updater-cli --resume "))) << text.toStdString();
         EXPECT_TRUE(text.endsWith(QStringLiteral("Close anyway?"))) << text.toStdString();
     }
@@ -119,7 +125,8 @@ TEST(WholeUpdate, AnAdapterThatVanishesMidRunEndsTheRunWithABox) {
 
     EXPECT_EQ(answerer.Answered(), 1);
     EXPECT_EQ(caption, QStringLiteral("Adapter lost"));
-    EXPECT_TRUE(text.startsWith(QStringLiteral("The run has ended: the line to the adapter was lost."))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("The run has ended: the line to the adapter was lost.")))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("The ECU is not programmed"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("flash-updater-cli --resume "))) << text.toStdString();
     EXPECT_TRUE(ui.Text(ControlId::StatusLine).startsWith(QStringLiteral("Writing (Base) - ")));
@@ -179,4 +186,4 @@ TEST(WholeUpdate, ClosingWhileTheReceiveThreadWaitsEndsTheWaitAtOnce) {
     EXPECT_FALSE(device.IsOpen());
 }
 
-} // namespace
+}  // namespace

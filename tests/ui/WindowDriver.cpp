@@ -1,6 +1,5 @@
 #include "WindowDriver.h"
 
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>

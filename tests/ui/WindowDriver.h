@@ -10,8 +10,8 @@
 
 #include "app/Texts.h"
 #include "journal/Journal.h"
-#include "platform/FolderStorage.h"
 #include "link/ConnectionSequence.h"
+#include "platform/FolderStorage.h"
 #include "platform/PortEnumerator.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixSystemInfo.h"

@@ -55,8 +55,8 @@ void ComPortPeer::Send(int comNumber, const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> ComPortPeer::Received(int comNumber, size_t count, std::chrono::milliseconds deadline) {
-    const std::string hex = Ask("read " + std::to_string(comNumber) + " " + std::to_string(count) + " " +
-                                std::to_string(deadline.count()));
+    const std::string hex =
+        Ask("read " + std::to_string(comNumber) + " " + std::to_string(count) + " " + std::to_string(deadline.count()));
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));

@@ -72,4 +72,4 @@ TEST(ConsoleControl, WithoutAWatcherTheSystemsHandlingStays) {
     EXPECT_FALSE(HandleConsoleControl(CTRL_CLOSE_EVENT));
 }
 
-} // namespace
+}  // namespace

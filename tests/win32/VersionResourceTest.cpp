@@ -36,4 +36,4 @@ TEST(VersionResource, CarriesTheProjectsVersionAsNumbersAndAsText) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstdlib>
@@ -172,4 +171,4 @@ TEST_F(Win32FolderStorage, HoldsOnlyFilesOfItsOwnFolder) {
     for (const auto& c : cases) EXPECT_EQ(first.Holds(c.path), c.held) << c.path;
 }
 
-} // namespace
+}  // namespace

@@ -86,4 +86,4 @@ TEST(Win32HuntTest, PassesOverASilentComPortAndConnectsToTheAdapterWithTheLinksO
     CandidateIndex() = 0;
 }
 
-} // namespace
+}  // namespace

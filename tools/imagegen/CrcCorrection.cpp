@@ -17,7 +17,7 @@ uint16_t Unshift(uint16_t crc, int bits) {
     return crc;
 }
 
-} // namespace
+}  // namespace
 
 void CorrectCrc16CcittFalse(std::span<uint8_t> area, std::size_t position, uint16_t target) {
     const uint16_t before = Crc16CcittFalse(area.data(), position);

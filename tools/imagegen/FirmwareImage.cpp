@@ -78,7 +78,7 @@ uint32_t CorrectionPosition(const FirmwareImage& image, uint32_t from, uint32_t 
     return position;
 }
 
-} // namespace
+}  // namespace
 
 FirmwareImage BuildFirmwareImage(const CarriedImageRecipe& recipe, const ImageCatalogueEntry& entry) {
     FirmwareImage image{std::vector<uint8_t>(entry.areaSize, 0xFF), {}};

@@ -12,7 +12,8 @@ void AppendRecord(std::string& text, char type, uint32_t address, int addressByt
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::vector<uint8_t> body;
     body.push_back(static_cast<uint8_t>(addressBytes + count + 1));
-    for (int shift = 8 * (addressBytes - 1); shift >= 0; shift -= 8) body.push_back(static_cast<uint8_t>(address >> shift));
+    for (int shift = 8 * (addressBytes - 1); shift >= 0; shift -= 8)
+        body.push_back(static_cast<uint8_t>(address >> shift));
     body.insert(body.end(), data, data + count);
     uint8_t sum = 0;
     for (uint8_t b : body) sum = static_cast<uint8_t>(sum + b);
@@ -27,11 +28,12 @@ void AppendRecord(std::string& text, char type, uint32_t address, int addressByt
     text += "\r\n";
 }
 
-} // namespace
+}  // namespace
 
 std::string WriteSRecordText(const FirmwareImage& image, std::string_view header) {
     std::string text;
-    AppendRecord(text, '0', 0, 2, reinterpret_cast<const uint8_t*>(header.data()), static_cast<uint32_t>(header.size()));
+    AppendRecord(text, '0', 0, 2, reinterpret_cast<const uint8_t*>(header.data()),
+                 static_cast<uint32_t>(header.size()));
     uint32_t records = 0;
     for (const DataSegment& segment : image.segments) {
         for (uint32_t done = 0; done < segment.length; done += kDataBytesPerRecord) {

@@ -191,7 +191,7 @@ bool ReadAll(int fd, const std::string& path, std::size_t limit, std::vector<uin
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string FolderStorage::DefaultFolder() {
     return PosixStateFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
@@ -202,7 +202,8 @@ std::string FolderStorage::PathOf(std::string_view name) const { return folder_ 
 bool FolderStorage::Holds(const std::string& path) const {
     const std::string name = path.substr(path.rfind('/') + 1);
     if (name.empty() || name == "." || name == "..") return false;
-    struct stat named {}, ours {};
+    struct stat named {
+    }, ours{};
     return stat(FolderOf(path).c_str(), &named) == 0 && stat(folder_.c_str(), &ours) == 0 && SameFile(named, ours);
 }
 
@@ -315,7 +316,7 @@ std::vector<std::string> FolderStorage::List() {
 }
 
 bool FolderStorage::MoveAside(const std::string& path, std::string_view suffix, std::string& moved,
-                             std::string& reason) {
+                              std::string& reason) {
     Descriptor guard;
     if (OpenLocked(path, LOCK_SH, guard, reason) != Opened::Locked) return false;
     for (int n = 1; n <= kMaxNumberedNames; ++n) {

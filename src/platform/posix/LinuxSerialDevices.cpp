@@ -33,7 +33,7 @@ std::vector<NumberedDevice> DevicesOfKind(const std::vector<std::string>& names,
     return found;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> ListSerialDevices(const std::vector<std::string>& named) {
     if (!named.empty()) return named;

@@ -76,7 +76,7 @@ constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
 // stopped draining (a stalled device), and the frame is given up like a lost one.
 constexpr int kWriteStallMs = 1000;
 
-} // namespace
+}  // namespace
 
 PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {
     int ends[2];

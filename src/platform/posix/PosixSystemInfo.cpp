@@ -24,7 +24,7 @@ std::string AccountName() {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool PickUserName(const char* accountName, const char* logname, const char* user, std::string& out) {
     for (const char* name : {accountName, logname, user}) {

@@ -42,7 +42,7 @@ std::string DriverOf(fs::path device) {
     return {};
 }
 
-} // namespace
+}  // namespace
 
 std::string DescribeSerialDevice(const std::string& devicePath, const std::string& sysClassTty) {
     std::error_code error;

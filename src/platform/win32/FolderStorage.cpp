@@ -230,7 +230,7 @@ bool PutInPlace(Temporary& temporary, const std::string& path, FileHandle& old, 
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::string FolderStorage::DefaultFolder() {
     const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
@@ -346,7 +346,7 @@ std::vector<std::string> FolderStorage::List() {
 }
 
 bool FolderStorage::MoveAside(const std::string& path, std::string_view suffix, std::string& moved,
-                             std::string& reason) {
+                              std::string& reason) {
     FileHandle guard;
     if (OpenShared(path, GENERIC_READ, guard, reason) != Opened::Open) return false;
     for (int n = 1; n <= kMaxNumberedNames; ++n) {

@@ -19,14 +19,14 @@ std::string PortNameOf(HDEVINFO devices, SP_DEVINFO_DATA& device) {
     char name[64] = {};
     DWORD size = sizeof name - 1;
     DWORD type = 0;
-    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) ==
-                          ERROR_SUCCESS &&
-                      type == REG_SZ;
+    const bool read =
+        RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+        type == REG_SZ;
     RegCloseKey(key);
     return read ? std::string(name) : std::string();
 }
 
-} // namespace
+}  // namespace
 
 std::vector<int32_t> Win32PortEnumerator::UsablePorts() {
     if (!named_.empty()) return named_;

@@ -62,7 +62,7 @@ bool PortAnswers(HANDLE port) {
     return ClearCommError(port, &errors, &status);
 }
 
-} // namespace
+}  // namespace
 
 Win32SerialPort::~Win32SerialPort() {
     Close();
@@ -74,8 +74,8 @@ bool Win32SerialPort::Open(int32_t portNumber) {
     if (port_.IsOpen()) return false;
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", static_cast<int>(portNumber));
-    HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
-                              nullptr);
+    HANDLE port =
+        CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (port == INVALID_HANDLE_VALUE) {
         lastOpenError_ = OpenErrorOf(GetLastError());
         return false;

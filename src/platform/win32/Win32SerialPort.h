@@ -38,7 +38,7 @@ private:
 
     GuardedHandle<HANDLE> port_{INVALID_HANDLE_VALUE};
     std::mutex writeMutex_;  // whole frames, and no speed change in the middle of one
-    DCB lineSettings_{};      // read back from the port and rewritten at every speed change
+    DCB lineSettings_{};     // read back from the port and rewritten at every speed change
     std::mutex readerMutex_;
     OVERLAPPED readerOverlapped_{};
     HANDLE wakeEvent_ = nullptr;

@@ -7,7 +7,7 @@ namespace {
 // Wider than any terminal line; a corrupt count cannot make a huge string.
 constexpr int32_t kMostBlocks = 64;
 
-} // namespace
+}  // namespace
 
 std::string BusyLineText(int32_t blockCount, int32_t position) {
     const int32_t blocks = std::clamp(blockCount, 0, kMostBlocks);

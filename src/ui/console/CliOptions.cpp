@@ -1,6 +1,7 @@
 #include "ui/console/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+
 #include <filesystem>
 #include <system_error>
 
@@ -20,7 +21,7 @@ const CLI::Validator kWritableFileName(
     },
     "", "FileName");
 
-} // namespace
+}  // namespace
 
 std::optional<int> ConnectTimeoutOf(const CliOptions& options) {
     const int seconds = options.connectTimeout.value_or(options.yes ? kUnattendedConnectTimeout : 0);
@@ -30,10 +31,11 @@ std::optional<int> ConnectTimeoutOf(const CliOptions& options) {
 
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOptions& options, std::ostream& out,
                                     std::ostream& err) {
-    CLI::App app("Reprograms an engine control unit through the serial interface adapter. The ports tried are "
-                 "those named by --port, else those named by FLASH_UPDATER_PORTS (separated by ':'), else the "
-                 "serial devices found.",
-                 kProgramName);
+    CLI::App app(
+        "Reprograms an engine control unit through the serial interface adapter. The ports tried are "
+        "those named by --port, else those named by FLASH_UPDATER_PORTS (separated by ':'), else the "
+        "serial devices found.",
+        kProgramName);
     app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
                          "Print the program's version and exit");
     app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");

@@ -14,7 +14,7 @@ struct CliOptions {
     bool noResume = false;                  // no journal is used: the ECU is not an interrupted one
     bool noJournal = false;                 // the run keeps no journal
     bool listJournals = false;
-    std::vector<std::string> ports;        // only these are tried, in this order
+    std::vector<std::string> ports;         // only these are tried, in this order
     std::optional<int> connectTimeout;      // seconds without an adapter's answer before giving up; 0: never
     std::optional<std::string> reportFile;  // the run's outcome as JSON, for scripts
 };

@@ -41,11 +41,15 @@ bool IsYes(std::string answer) {
     return answer == "y" || answer == "yes";
 }
 
-} // namespace
+}  // namespace
 
 ConsoleDialogHost::ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers,
                                      PortNamer describePort)
-    : loop_(loop), output_(output), input_(input), answers_(std::move(answers)), describePort_(std::move(describePort)),
+    : loop_(loop),
+      output_(output),
+      input_(input),
+      answers_(std::move(answers)),
+      describePort_(std::move(describePort)),
       statusText_(Text::StatusTemplate) {}
 
 void ConsoleDialogHost::Attach(CFlashDlg& dlg) {
@@ -92,8 +96,10 @@ void ConsoleDialogHost::ShowItem(int controlId, bool show) {
     loop_.RunOnUiThread([&] {
         if (controlId == ControlId::BusyIndicator) {
             busyVisible_ = show;
-            if (show) DrawBusyIndicator();
-            else output_.HideBusyLine();
+            if (show)
+                DrawBusyIndicator();
+            else
+                output_.HideBusyLine();
             return;
         }
         const int field = FieldIndexOf(controlId, &EcuField::valueId);

@@ -75,7 +75,7 @@ private:
     std::string fieldTexts_[3];  // date, time, software version values
     std::string labelTexts_[3];
     bool fieldVisible_[3] = {false, false, false};
-    bool busyVisible_ = true;     // the template shows it
+    bool busyVisible_ = true;      // the template shows it
     bool proceedEnabled_ = false;  // offered to the operator only once the core enables it
     std::atomic<bool> closeRequested_{false};
     bool proceedDeclined_ = false;

@@ -27,7 +27,7 @@ private:
     PosixSystemInfo system_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<ConsolePlatform> MakeConsolePlatform(const std::vector<std::string>& portNames, std::string&) {
     return std::make_unique<PosixConsolePlatform>(ListSerialDevices(portNames));

@@ -28,7 +28,7 @@ private:
     Win32SystemInfo system_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<ConsolePlatform> MakeConsolePlatform(const std::vector<std::string>& portNames, std::string& error) {
     std::optional<std::vector<int32_t>> numbers = ComPortNumbers(portNames, error);

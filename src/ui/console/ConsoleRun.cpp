@@ -25,7 +25,7 @@ struct Watch {
     std::string told;  // the hunt's last description on `errors`
 };
 
-} // namespace
+}  // namespace
 
 int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& output, UiEventLoop& loop,
                      const LineWatchPort& line, const ConsoleRunSettings& settings, std::ostream& errors) {

@@ -5,4 +5,4 @@ namespace Text {
 inline constexpr const char* InterruptWhileChanging =
     "The ECU is being programmed: stopping now would leave it without a working program. The update goes on; "
     "press Ctrl-C again within 5 s to stop it anyway.";
-} // namespace Text
+}  // namespace Text

@@ -1,8 +1,8 @@
 // Reading standard input on Windows: the reader sleeps in a blocking ReadFile, which the
 // destructor cancels.
-#include <windows.h>
 #include <io.h>
 #include <pthread.h>
+#include <windows.h>
 
 #include "ui/console/LineInput.h"
 

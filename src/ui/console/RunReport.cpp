@@ -1,9 +1,10 @@
 #include "ui/console/RunReport.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <nlohmann/json.hpp>
 #include <span>
 
 #include "app/CFlashDlg.h"
@@ -46,7 +47,7 @@ std::optional<uint16_t> Reported(int32_t checksum) {
     return static_cast<uint16_t>(checksum);
 }
 
-} // namespace
+}  // namespace
 
 std::string Iso8601Utc(std::chrono::system_clock::time_point time) {
     using namespace std::chrono;

@@ -20,7 +20,7 @@ StopSignal StopSignalOf(int signal) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void BlockTerminationSignals() {
     const sigset_t set = StopSet();

@@ -26,7 +26,7 @@ bool Deliver(StopSignal signal) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 BOOL WINAPI HandleConsoleControl(DWORD event) {
     switch (event) {

@@ -7,7 +7,7 @@ namespace {
 
 constexpr uint32_t kOpeningSpeed = 9600;
 
-} // namespace
+}  // namespace
 
 std::string TraceLine(uint64_t milliseconds, uint32_t baud, const char* direction, const uint8_t* data, size_t count) {
     char head[64];
@@ -84,13 +84,15 @@ void TracingSerialPort::Close() {
 
 void TracingSerialPort::Note(std::string_view text) {
     std::lock_guard lock(mutex_);
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
     trace_ << TraceLine(static_cast<uint64_t>(elapsed.count()), baud_, "--", nullptr, 0) << ' ' << text << '\n'
            << std::flush;
 }
 
 void TracingSerialPort::Log(const char* direction, const uint8_t* data, size_t count) {
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
     trace_ << TraceLine(static_cast<uint64_t>(elapsed.count()), baud_, direction, data, count) << '\n' << std::flush;
 }
 

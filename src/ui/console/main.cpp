@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "FlashUpdaterVersion.h"
 #include "app/CFlashDlg.h"
 #include "ecu/PrintableText.h"
 #include "journal/InterruptedRuns.h"
@@ -22,7 +23,6 @@
 #include "ui/console/ConsolePlatform.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
-#include "FlashUpdaterVersion.h"
 #include "ui/console/RunReport.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
@@ -37,12 +37,13 @@ int BadUsage(const std::string& reason) {
     return kExitBadUsage;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     KeepCreatedFilesPrivate();
     CliOptions options;
-    if (const std::optional<int> exitCode = ParseCommandLine(argc, argv, options, std::cout, std::cerr)) return *exitCode;
+    if (const std::optional<int> exitCode = ParseCommandLine(argc, argv, options, std::cout, std::cerr))
+        return *exitCode;
 
     std::setlocale(LC_TIME, "");  // the debug report's time in the operator's own form
 

@@ -40,7 +40,7 @@ QPixmap DrawIcon(int size) {
     return pixmap;
 }
 
-} // namespace
+}  // namespace
 
 QIcon AppIcon() {
     QIcon icon;

@@ -20,7 +20,8 @@
 bool CFlashApp::InitInstance() {
     const PortChoice choice = ChoosePorts({}, std::getenv("FLASH_UPDATER_PORTS"));
     if (!choice.error.empty()) {
-        QMessageBox::critical(nullptr, QString::fromLatin1(Text::ApplicationName), QString::fromLocal8Bit(choice.error));
+        QMessageBox::critical(nullptr, QString::fromLatin1(Text::ApplicationName),
+                              QString::fromLocal8Bit(choice.error));
         return false;
     }
     // The device list is read once: a port added later is not tried.

@@ -49,9 +49,7 @@ void FlashDialogWindow::CreateControls() {
             widget = label;
             break;
         }
-        case Kind::GroupBox:
-            widget = new QGroupBox(text, this);
-            break;
+        case Kind::GroupBox: widget = new QGroupBox(text, this); break;
         case Kind::PushButton: {
             auto* button = new QPushButton(text, this);
             button->setAutoDefault(false);
@@ -59,9 +57,7 @@ void FlashDialogWindow::CreateControls() {
             widget = button;
             break;
         }
-        case Kind::BusyIndicator:
-            widget = new QtBusyIndicator(dlg_.busyIndicator, calls_, this);
-            break;
+        case Kind::BusyIndicator: widget = new QtBusyIndicator(dlg_.busyIndicator, calls_, this); break;
         case Kind::RadioButton: {
             auto* radio = new QRadioButton(text, this);
             connect(radio, &QRadioButton::clicked, this, [this, id = c.id] { dlg_.OnRadioButton(id); });

@@ -38,4 +38,4 @@ inline constexpr Control kControls[] = {
 // fields, which the hunt keeps hidden.
 inline constexpr Control kHuntNote = {0, Kind::StatusText, "", 9, 44, 221, 112};
 
-} // namespace MainDialogTemplate
+}  // namespace MainDialogTemplate

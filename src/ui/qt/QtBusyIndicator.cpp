@@ -55,7 +55,7 @@ public:
 
 constexpr int32_t kLastMessage = BusyMessage::SetUseSystemBackground;
 
-} // namespace
+}  // namespace
 
 QtBusyIndicator::QtBusyIndicator(CTqBusyProgressCtrl& model, UiCallQueue& calls, QWidget* parent)
     : QWidget(parent), model_(model), calls_(calls) {

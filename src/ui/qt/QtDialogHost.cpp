@@ -16,7 +16,9 @@
 namespace {
 
 // The core's texts are 8-bit, as the operator sees them.
-QString FromCore(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromCore(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
@@ -28,7 +30,7 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-} // namespace
+}  // namespace
 
 QtDialogHost::QtDialogHost() = default;
 QtDialogHost::~QtDialogHost() = default;
@@ -84,8 +86,8 @@ MessageResult QtDialogHost::ShowMessageBox(std::string_view text, std::string_vi
     OnUiThread([&] {
         const QString title = caption.empty() ? QString::fromLatin1(Text::ApplicationName) : FromCore(caption);
         const bool question = IsQuestion(buttons);
-        QMessageBox box(ToQtIcon(icon), title, FromCore(text), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                        window_);
+        QMessageBox box(ToQtIcon(icon), title, FromCore(text),
+                        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, window_);
         // Enter alone answers Yes only where Yes is the usual answer.
         if (question)
             box.setDefaultButton(buttons == MessageButtons::YesNoDefaultYes ? QMessageBox::Yes : QMessageBox::No);
@@ -121,7 +123,8 @@ bool QtDialogHost::ChooseFile(std::string& path, std::string_view title) {
     bool chosen = false;
     OnUiThread([&] {
         // The operator may pick an existing file or name a new one; an existing one is confirmed.
-        const QString name = QFileDialog::getSaveFileName(window_, FromCore(title), QString::fromLocal8Bit(path.c_str()));
+        const QString name =
+            QFileDialog::getSaveFileName(window_, FromCore(title), QString::fromLocal8Bit(path.c_str()));
         if (name.isEmpty()) return;
         path = name.toLocal8Bit().toStdString();
         chosen = true;

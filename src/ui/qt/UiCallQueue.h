@@ -33,7 +33,7 @@ public:
 
 private:
     struct Waiting {
-        std::function<void()> posted;           // Post: owned here
+        std::function<void()> posted;                   // Post: owned here
         const std::function<void()>* called = nullptr;  // Call: owned by the waiting caller
         bool* done = nullptr;
     };

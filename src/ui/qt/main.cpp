@@ -1,6 +1,5 @@
-#include <sys/stat.h>
-
 #include <QApplication>
+#include <sys/stat.h>
 
 #include "app/Texts.h"
 #include "ui/qt/CFlashApp.h"

@@ -53,7 +53,7 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 BusyIndicatorWindow::~BusyIndicatorWindow() { Release(); }
 
@@ -107,19 +107,11 @@ LRESULT CALLBACK BusyIndicatorWindow::Procedure(HWND control, UINT message, WPAR
         EndPaint(control, &paint);
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers the whole control
-    case WM_SIZE:
-        self->model_.OnSize();
-        break;
-    case WM_SYSCOLORCHANGE:
-        self->model_.OnSystemColourChange();
-        break;
-    case WM_NCDESTROY:
-        self->Release();
-        break;
-    default:
-        break;
+    case WM_ERASEBKGND: return 1;  // the paint covers the whole control
+    case WM_SIZE: self->model_.OnSize(); break;
+    case WM_SYSCOLORCHANGE: self->model_.OnSystemColourChange(); break;
+    case WM_NCDESTROY: self->Release(); break;
+    default: break;
     }
     return CallWindowProcW(base, control, message, wParam, lParam);
 }

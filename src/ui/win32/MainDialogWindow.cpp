@@ -6,10 +6,13 @@
 #include "ui/win32/Win32DialogHost.h"
 #include "ui/win32/resource.h"
 
-MainDialogWindow::MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, const LineWatchPort& line,
-                                   HINSTANCE instance)
-    : dlg_(dlg), host_(host), line_(line), instance_(instance),
-      icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))), busyIndicator_(dlg.busyIndicator) {}
+MainDialogWindow::MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, const LineWatchPort& line, HINSTANCE instance)
+    : dlg_(dlg),
+      host_(host),
+      line_(line),
+      instance_(instance),
+      icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      busyIndicator_(dlg.busyIndicator) {}
 
 void MainDialogWindow::RunModal() {
     DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_FLASH_DIALOG), nullptr, &MainDialogWindow::Procedure,
@@ -24,12 +27,8 @@ INT_PTR CALLBACK MainDialogWindow::Procedure(HWND dialog, UINT message, WPARAM w
 
 INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(dialog);
-        return TRUE;
-    case Win32DialogHost::kCallMessage:
-        Win32DialogHost::ServeCall(lParam);
-        return TRUE;
+    case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
+    case Win32DialogHost::kCallMessage: Win32DialogHost::ServeCall(lParam); return TRUE;
     // A tick or a dispatch inside a message box served while waiting for the receive thread could
     // start another such wait; the scheduler's next tick sends what a skipped dispatch would have.
     case Win32DialogHost::kDispatchMessage:
@@ -40,25 +39,16 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
         dlg_.OnTimer(static_cast<int>(wParam));
         AfterTimer(dialog);
         return TRUE;
-    case WM_COMMAND:
-        OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
+    case WM_COMMAND: OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) != kAboutCommandId) return FALSE;
         dlg_.OnSysCommand(static_cast<int>(wParam));
         return TRUE;
-    case WM_PAINT:
-        return PaintMinimised(dialog);
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(icon_);
-    case WM_CLOSE:
-        Close(dialog);
-        return TRUE;
-    case WM_DESTROY:
-        host_.Detach();
-        return FALSE;
-    default:
-        return FALSE;
+    case WM_PAINT: return PaintMinimised(dialog);
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(icon_);
+    case WM_CLOSE: Close(dialog); return TRUE;
+    case WM_DESTROY: host_.Detach(); return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -109,8 +99,7 @@ void MainDialogWindow::OnCommand(HWND dialog, int id, int notification) {
         // ended before the window goes.
         Close(dialog);
         break;
-    default:
-        break;  // Enter (IDOK) must not end the dialog: the template has no OK button
+    default: break;  // Enter (IDOK) must not end the dialog: the template has no OK button
     }
 }
 

@@ -32,13 +32,12 @@ INT_PTR CALLBACK AboutBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPar
             return TRUE;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return FALSE;
 }
 
-} // namespace
+}  // namespace
 
 Win32DialogHost::Win32DialogHost(HINSTANCE instance)
     : instance_(instance), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}

@@ -3,24 +3,21 @@
 // a signal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
+#include <nlohmann/json.hpp>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
-#include <sys/stat.h>
-
 #include "CliProcess.h"
-#include "FlashUpdaterVersion.h"
 #include "EcuSimProcess.h"
+#include "FlashUpdaterVersion.h"
 #include "ecu/ExpectedChecksums.h"
 #include "ecu/RecordRepairs.h"
 
@@ -39,9 +36,7 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
     return args;
 }
 
-std::string TempPath(const char* name) {
-    return "/tmp/flash-updater-cli-" + std::to_string(getpid()) + "-" + name;
-}
+std::string TempPath(const char* name) { return "/tmp/flash-updater-cli-" + std::to_string(getpid()) + "-" + name; }
 
 std::vector<uint8_t> HexBytes(const std::string& hex) {
     std::vector<uint8_t> bytes;
@@ -85,7 +80,8 @@ std::string Hex4(uint16_t value) {
 void ExpectRecoveryTextLast(const CliProcess& cli) {
     const std::vector<std::string> lines = cli.Lines();
     ASSERT_GE(lines.size(), 4u) << cli.Output();
-    EXPECT_EQ(lines[lines.size() - 4], "The ECU is not programmed: the update stopped while the ECU was being changed.");
+    EXPECT_EQ(lines[lines.size() - 4],
+              "The ECU is not programmed: the update stopped while the ECU was being changed.");
     EXPECT_THAT(lines[lines.size() - 3], MatchesRegex("This run's journal: /.*/flash-updater/.*\\.journal"));
     EXPECT_EQ(lines[lines.size() - 2], "Switch the ECU off and on, then finish the update with:");
     const std::string journal = lines[lines.size() - 3].substr(std::strlen("This run's journal: "));
@@ -97,11 +93,12 @@ void ExpectReportShape(const nlohmann::json& report) {
     ASSERT_TRUE(report.is_object()) << report.dump();
     EXPECT_EQ(report["program"], "flash-updater-cli");
     EXPECT_EQ(report["version"], FLASH_UPDATER_VERSION);
-    for (const char* field : {"vin", "hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime",
-                              "softwareVersion"})
+    for (const char* field :
+         {"vin", "hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"})
         EXPECT_TRUE(report["ecu"].contains(field)) << field;
     for (const char* field : {"startedAt", "endedAt"})
-        EXPECT_THAT(report[field].get<std::string>(), MatchesRegex("20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-6][0-9]Z"));
+        EXPECT_THAT(report[field].get<std::string>(),
+                    MatchesRegex("20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-6][0-9]Z"));
     EXPECT_LE(report["startedAt"].get<std::string>(), report["endedAt"].get<std::string>());
     EXPECT_TRUE(report["result"].is_string());
     EXPECT_TRUE(report["exitCode"].is_number_integer());
@@ -137,9 +134,8 @@ TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTh
         const std::vector<std::string> sent = SentFrames(ReadFile(trace));
         ASSERT_FALSE(sent.empty());
         EXPECT_EQ(sent.front(), "9600 tx 02 90 92");
-        const auto writes = std::count_if(sent.begin(), sent.end(), [](const std::string& frame) {
-            return frame.rfind("38400 tx C6 3D ", 0) == 0;
-        });
+        const auto writes = std::count_if(
+            sent.begin(), sent.end(), [](const std::string& frame) { return frame.rfind("38400 tx C6 3D ", 0) == 0; });
         EXPECT_EQ(writes, tags);
     }
     const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
@@ -216,8 +212,10 @@ TEST(CliAgainstEcuSim, TheBusyLineIsRedrawnInPlaceOnATerminalAndLeftOutOfAFile) 
         SCOPED_TRACE(terminal ? "terminal" : "file");
         EcuSimProcess sim({"--fault", "silent-adapter"});
         CliProcess cli({"--yes"}, sim.SlavePath(), kind);
-        if (terminal) ASSERT_TRUE(cli.WaitForOutput("\r[")) << cli.Output();
-        else ::usleep(2'500'000);  // a file says nothing until the end; the indicator steps meanwhile
+        if (terminal)
+            ASSERT_TRUE(cli.WaitForOutput("\r[")) << cli.Output();
+        else
+            ::usleep(2'500'000);  // a file says nothing until the end; the indicator steps meanwhile
         cli.Signal(SIGTERM);
         ASSERT_EQ(cli.WaitForExit(), 1) << cli.Errors();
         const std::string& out = cli.Output();
@@ -243,7 +241,8 @@ TEST(CliAgainstEcuSim, AnUpdateOutlastsOneSigintAndASecondProgramOnItsPort) {
     {
         CliProcess rival({"--yes", "--connect-timeout", "3", "--trace", rivalTrace}, sim.SlavePath());
         EXPECT_EQ(rival.WaitForExit(), 1) << rival.Output() << rival.Errors();
-        EXPECT_THAT(rival.Errors(), HasSubstr("No adapter answered:\n  " + sim.SlavePath() + ": in use by another program\n"));
+        EXPECT_THAT(rival.Errors(),
+                    HasSubstr("No adapter answered:\n  " + sim.SlavePath() + ": in use by another program\n"));
         EXPECT_THAT(ReadFile(rivalTrace), Not(HasSubstr(" tx"))) << "the rival never wrote to the port";
     }
     cli.Signal(SIGINT);
@@ -446,4 +445,4 @@ TEST(CliAgainstEcuSim, TwoRunsStartedTogetherOnEcusWithoutAVinKeepTwoJournals) {
     std::filesystem::remove_all(folder, ignored);
 }
 
-} // namespace
+}  // namespace

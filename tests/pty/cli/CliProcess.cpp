@@ -170,8 +170,10 @@ std::vector<std::string> CliProcess::Lines() const {
                 column = 0;
                 continue;
             }
-            if (column < shown.size()) shown[column] = c;
-            else shown.push_back(c);
+            if (column < shown.size())
+                shown[column] = c;
+            else
+                shown.push_back(c);
             ++column;
         }
         shown.erase(shown.find_last_not_of(' ') + 1);

@@ -2,10 +2,9 @@
 // makes it answer only once the host has switched too. The trace on standard error says when the
 // simulator has seen each step, so nothing here sleeps.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
-
-#include <nlohmann/json.hpp>
 
 #include "EcuSimProcess.h"
 
@@ -70,9 +69,7 @@ TEST(EcuSimPty, ReportsLineSettingsOtherThan8N1WithoutFlowControl) {
     std::remove(report.c_str());
     EcuSimProcess sim({"--once", "--trace", "--report", report});
     ASSERT_TRUE(sim.OpenLine());
-    ASSERT_TRUE(sim.Configure([](termios& t) {
-        t.c_cflag |= CSTOPB | CRTSCTS;
-    }));
+    ASSERT_TRUE(sim.Configure([](termios& t) { t.c_cflag |= CSTOPB | CRTSCTS; }));
     ASSERT_TRUE(sim.Write(kVersionQuery));
     ASSERT_TRUE(sim.WaitForTrace("violation: host line"));
     sim.CloseLine();
@@ -87,4 +84,4 @@ TEST(EcuSimPty, BadUsageEndsWithExitCode2) {
     EXPECT_EQ(sim.WaitForExit(), 2);
 }
 
-} // namespace
+}  // namespace

@@ -60,4 +60,4 @@ TEST(LinkAgainstEcuSim, ConnectsAndTalksAtTheHighSpeedAfterTheSwitch) {
     CandidateIndex() = 0;
 }
 
-} // namespace
+}  // namespace

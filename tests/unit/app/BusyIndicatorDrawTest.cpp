@@ -117,9 +117,9 @@ TEST_F(BusyIndicatorDraw, ProgressFillFollowsTheRangeAndStaysWithinTheBlocks) {
     };
     const std::vector<std::string> none(10, "p");
     const std::vector<std::string> all(10, "A");
-    for (const Case& c : {Case{0, 100, 0, none}, Case{0, 100, 100, all}, Case{0, 100, 250, all},
-                          Case{0, 100, -30, none}, Case{50, 150, 100, {"A", "A", "A", "A", "A", "p", "p", "p", "p", "p"}},
-                          Case{7, 7, 7, none}}) {
+    for (const Case& c :
+         {Case{0, 100, 0, none}, Case{0, 100, 100, all}, Case{0, 100, 250, all}, Case{0, 100, -30, none},
+          Case{50, 150, 100, {"A", "A", "A", "A", "A", "p", "p", "p", "p", "p"}}, Case{7, 7, 7, none}}) {
         ctrl.SetRange(c.lower, c.upper);
         ctrl.SetPosition(c.position);
         EXPECT_EQ(Pattern(Paint()), c.pattern) << c.lower << ".." << c.upper << " at " << c.position;
@@ -270,4 +270,4 @@ TEST(BusyIndicatorModel, AnimationStepsUntilStoppedAndStopsWithoutWaitingOutItsI
     EXPECT_FALSE(ctrl.Animating()) << "only the busy mode animates";
 }
 
-} // namespace
+}  // namespace

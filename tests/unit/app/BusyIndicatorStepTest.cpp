@@ -33,4 +33,4 @@ TEST(BusyIndicatorStep, WrapBackwardGoesFromTheFirstBlockToTheLast) {
     EXPECT_EQ(Positions(ctrl, 3), (std::vector<int32_t>{0, 9, 8}));
 }
 
-} // namespace
+}  // namespace

@@ -118,7 +118,8 @@ TEST_F(DialogTest, ResetSessionClearsTheRunAndRestartsBothTimers) {
     std::vector<std::string> timerCalls;
     for (size_t i = logStart; i < log.size(); ++i)
         if (log[i].find("timer") != std::string::npos) timerCalls.push_back(log[i]);
-    EXPECT_THAT(timerCalls, ElementsAre("kill-timer 1100", "kill-timer 1101", "set-timer 1100 50", "set-timer 1101 250"));
+    EXPECT_THAT(timerCalls,
+                ElementsAre("kill-timer 1100", "kill-timer 1101", "set-timer 1100 50", "set-timer 1101 250"));
     EXPECT_EQ(log[logStart], "kill-timer 1100");
     EXPECT_EQ(log.back(), "set-timer 1101 250");
 }
@@ -213,4 +214,4 @@ TEST_F(DialogTest, TheSchedulerTimerDrivesTheScheduler) {
     EXPECT_EQ(bench.port.Writes()[0], (Bytes{0x02, 0x90, 0x92}));
 }
 
-} // namespace
+}  // namespace

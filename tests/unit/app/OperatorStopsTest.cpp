@@ -25,7 +25,8 @@ TEST(RecoveryText, SaysTheEcuIsNotProgrammedAndGivesTheExactCommand) {
 TEST(RecoveryText, APathIsQuotedWhenAShellWouldSplitOrExpandIt) {
     const std::pair<const char*, const char*> cases[] = {
         {"/tmp/a-b_c.d/x+y,z=1@2%3.journal", "/tmp/a-b_c.d/x+y,z=1@2%3.journal"},
-        {"C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal", "C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal"},
+        {"C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal",
+         "C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal"},
         {"C:\\Users\\Ann Lee\\r.journal", "\"C:\\Users\\Ann Lee\\r.journal\""},
         {"/tmp/it's.journal", "\"/tmp/it's.journal\""},
         {"/tmp/*.journal", "\"/tmp/*.journal\""},
@@ -47,8 +48,8 @@ TEST_F(OperatorStopsTest, TheEcuIsBeingChangedFromProceedToTheFinalText) {
         bool changing;
     };
     using enum Stage;
-    for (const Case& c : {Case{Identification, 0, false}, Case{Identification, 1, false}, Case{BaseProgramming, 0, true},
-                          Case{Completion, 0, true}, Case{Completion, 1, false}}) {
+    for (const Case& c : {Case{Identification, 0, false}, Case{Identification, 1, false},
+                          Case{BaseProgramming, 0, true}, Case{Completion, 0, true}, Case{Completion, 1, false}}) {
         dlg.sessionStage = c.stage;
         dlg.runEnded = c.ended;
         EXPECT_EQ(dlg.EcuBeingChanged(), c.changing) << StageName(c.stage) << " " << c.ended;
@@ -96,8 +97,10 @@ TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
         bool recovery;
     };
     const Case cases[] = {
-        {"reading the ECU", Stage::Identification, LineLoss::Silent, "The run has ended: no answer from the adapter for 30 s.", false},
-        {"programming", Stage::BaseProgramming, LineLoss::DeviceGone, "The run has ended: the line to the adapter was lost.", true},
+        {"reading the ECU", Stage::Identification, LineLoss::Silent,
+         "The run has ended: no answer from the adapter for 30 s.", false},
+        {"programming", Stage::BaseProgramming, LineLoss::DeviceGone,
+         "The run has ended: the line to the adapter was lost.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,4 +123,4 @@ TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
     EXPECT_FALSE(dlg.EndRunOnLostLine(LineLoss::DeviceGone)) << "after the final text nothing is left to end";
 }
 
-} // namespace
+}  // namespace

@@ -21,15 +21,15 @@ TEST(EcuIdentity, OnlyARealVinMakesTheEcuKnown) {
     } cases[] = {
         {"WVWZZZ1KZAW000123", true},
         {"VF1AB000123456789", true},
-        {"WVWZZZ1KZAW00012", false},           // 16 characters and a zero byte
-        {"WVWZZZ1KZAW00012O", false},          // O, I and Q are not in the alphabet
+        {"WVWZZZ1KZAW00012", false},   // 16 characters and a zero byte
+        {"WVWZZZ1KZAW00012O", false},  // O, I and Q are not in the alphabet
         {"WVWZZZ1KZAW00012I", false},
         {"WVWZZZ1KZAQ000123", false},
-        {"wvwzzz1kzaw000123", false},          // lower case
+        {"wvwzzz1kzaw000123", false},  // lower case
         {"WVWZZZ1KZAW 00123", false},
-        {std::string(17, '0'), false},         // one character repeated
-        {std::string(17, '\xFF'), false},      // erased
-        {std::string(17, '\0'), false},        // never given one
+        {std::string(17, '0'), false},     // one character repeated
+        {std::string(17, '\xFF'), false},  // erased
+        {std::string(17, '\0'), false},    // never given one
         {"\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\x11\x22\x33", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsValidVin(Vin(c.vin)), c.valid) << c.vin;
@@ -72,4 +72,4 @@ TEST(EcuIdentity, AnErasedInfoBlockIsRecognisedNarrowly) {
             << c.modelCode << "/" << c.variant << " " << c.date << "|" << c.version;
 }
 
-} // namespace
+}  // namespace

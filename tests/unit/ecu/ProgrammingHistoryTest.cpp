@@ -36,8 +36,11 @@ TEST(ProgrammingHistory, TheNextSlotAndTheEntryEmptiedAfterIt) {
     const struct {
         History history;
         int slot;
-    } cases[] = {{WithUsedEntries(0), 0}, {WithUsedEntries(0, 0xFF), 0}, {WithUsedEntries(4), 4},
-                 {WithUsedEntries(9), 9}, {WithUsedEntries(10), 9}};
+    } cases[] = {{WithUsedEntries(0), 0},
+                 {WithUsedEntries(0, 0xFF), 0},
+                 {WithUsedEntries(4), 4},
+                 {WithUsedEntries(9), 9},
+                 {WithUsedEntries(10), 9}};
     for (const auto& c : cases) {
         History h = c.history;
         ASSERT_EQ(FindHistorySlot(h), c.slot);
@@ -74,7 +77,8 @@ TEST(RecordRepairs, Record33GetsItsFixedBytesAndSum) {
     uint8_t record[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
     RepairRecord33(record);
     EXPECT_EQ(std::vector<uint8_t>(record, record + 10),
-              (std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 6, 0xFF, 8, 9, static_cast<uint8_t>(1 + 2 + 3 + 4 + 0xFF + 6 + 0xFF + 8 + 9)}));
+              (std::vector<uint8_t>{1, 2, 3, 4, 0xFF, 6, 0xFF, 8, 9,
+                                    static_cast<uint8_t>(1 + 2 + 3 + 4 + 0xFF + 6 + 0xFF + 8 + 9)}));
 }
 
-} // namespace
+}  // namespace

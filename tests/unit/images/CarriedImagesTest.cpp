@@ -96,10 +96,10 @@ TEST(CarriedImageIdentityTest, InfoBlocksNameTheModelThatSelectsTheImage) {
         const char* date;
         uint8_t modelCode, variant;
     };
-    for (const Identity& id : {Identity{1, "Sep 29 2011", 0, 0}, Identity{2, "Sep 29 2011", 0, 1},
-                               Identity{3, "Sep 29 2011", 1, 0}, Identity{4, "May 18 2015", 2, 0},
-                               Identity{5, "Dec 16 2020", 17, 0}, Identity{7, "Oct  2 2012", 4, 0},
-                               Identity{8, "Aug  7 2017", 16, 0}, Identity{9, "Sep 18 2013", 19, 0}}) {
+    for (const Identity& id :
+         {Identity{1, "Sep 29 2011", 0, 0}, Identity{2, "Sep 29 2011", 0, 1}, Identity{3, "Sep 29 2011", 1, 0},
+          Identity{4, "May 18 2015", 2, 0}, Identity{5, "Dec 16 2020", 17, 0}, Identity{7, "Oct  2 2012", 4, 0},
+          Identity{8, "Aug  7 2017", 16, 0}, Identity{9, "Sep 18 2013", 19, 0}}) {
         TestBench bench;
         ASSERT_TRUE(bench.dlg->LoadFirmwareImage(id.imageIndex));
         const auto base = ProgrammedArea(bench.dlg->BaseContainer, bench.dlg->lastBaseTag, 0, 0x1FFFF);
@@ -129,4 +129,4 @@ TEST(CarriedImageTextTest, TextsAreUpperCaseRecordsWithCrLfThatFitTheBuffer) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -32,4 +32,4 @@ TEST(ImageCatalogue, HoldsItsRowsInOrder) {
     for (int32_t missing : {0, 6, 10, -1}) EXPECT_EQ(FindCatalogueEntry(missing), nullptr) << missing;
 }
 
-} // namespace
+}  // namespace

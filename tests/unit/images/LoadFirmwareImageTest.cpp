@@ -113,4 +113,4 @@ TEST_F(LoadFirmwareImageTest, NoMemoryForTheWorkingImageShowsUnavailable) {
     ExpectContainersUntouched();
 }
 
-} // namespace
+}  // namespace

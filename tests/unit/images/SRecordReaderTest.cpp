@@ -118,4 +118,4 @@ TEST(ParseS3RecordTest, LeavesThePositionOnTheChecksum) {
     EXPECT_EQ(image[0x12], 3);
 }
 
-} // namespace
+}  // namespace

@@ -60,14 +60,16 @@ TEST(BuildTagContainersTest, TagsStartAtGroupsWithDataAndCopyErasedGroupsInside)
     EXPECT_EQ(c.UpperOffsets(), std::vector<uint32_t>{kEndTag});
 
     const FlashTag& first = (*c.base)[0];
-    EXPECT_EQ(std::vector<uint8_t>(first.begin(), first.begin() + 6), (std::vector<uint8_t>{0xC6, 0x3D, 0, 0, 0, 0xC0}));
+    EXPECT_EQ(std::vector<uint8_t>(first.begin(), first.begin() + 6),
+              (std::vector<uint8_t>{0xC6, 0x3D, 0, 0, 0, 0xC0}));
     EXPECT_TRUE(std::equal(first.begin() + 6, first.end(), image.begin()));
     EXPECT_EQ(first[6 + 0x03], 0x11);
     EXPECT_EQ(first[6 + 0x04], 0xFF) << "erased bytes inside a tag are copied";
     EXPECT_EQ(first[6 + 0xBF], 0x22);
 
     const FlashTag& end = (*c.upper)[0];
-    EXPECT_EQ(std::vector<uint8_t>(end.begin(), end.begin() + 6), (std::vector<uint8_t>{0xC6, 0x3D, 0x03, 0xFF, 0x00, 0xC0}));
+    EXPECT_EQ(std::vector<uint8_t>(end.begin(), end.begin() + 6),
+              (std::vector<uint8_t>{0xC6, 0x3D, 0x03, 0xFF, 0x00, 0xC0}));
     EXPECT_EQ(end[6], 0x55);
 }
 
@@ -108,8 +110,7 @@ TEST(BuildTagContainersTest, TheLastUpperTagMustStartAtTheEndTagAddress) {
         const char* what;
     };
     for (const Case& k : {Case{kEndTag - 8, "the last tag starts before T"},
-                          Case{kEndTag + 192, "a tag after the end tag"},
-                          Case{kAreaEnd, "the last byte of the area"},
+                          Case{kEndTag + 192, "a tag after the end tag"}, Case{kAreaEnd, "the last byte of the area"},
                           Case{kAreaEnd - 100, "a block less than 192 bytes before the area's end"}}) {
         auto image = ErasedArea();
         image[0x30000] = 0;
@@ -128,4 +129,4 @@ TEST(BuildTagContainersTest, AContainerThatIsFullRefusesMoreTags) {
     EXPECT_EQ(c.lastUpperTag, kContainerSlots - 1);
 }
 
-} // namespace
+}  // namespace

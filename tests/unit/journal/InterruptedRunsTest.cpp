@@ -46,4 +46,4 @@ TEST(InterruptedRuns, TheRecoveryTextNamesTheRunsOwnJournal) {
     EXPECT_THAT(bench.dlg->RecoveryText(), ::testing::HasSubstr("flash-updater-cli --resume " + journal.CurrentPath()));
 }
 
-} // namespace
+}  // namespace

@@ -30,45 +30,45 @@ TEST(JournalFormat, Crc32CheckValue) {
 }
 
 TEST(JournalFormat, EveryFieldSurvivesTheRoundTrip) {
-  for (bool readAtStart : {false, true}) {
-    const auto entry = SampleEntry();
-    if (readAtStart) {
-        entry->hasRecordsReadAtStart = true;
-        std::memset(&entry->recordsReadAtStart, 0x5A, sizeof entry->recordsReadAtStart);
-        entry->marksReadAtStart[7] = 1;
-    }
-    const std::vector<uint8_t> bytes = EncodeJournal(*entry);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + kMagicSize), "FLASH UPDATER JOURNAL\n");
+    for (bool readAtStart : {false, true}) {
+        const auto entry = SampleEntry();
+        if (readAtStart) {
+            entry->hasRecordsReadAtStart = true;
+            std::memset(&entry->recordsReadAtStart, 0x5A, sizeof entry->recordsReadAtStart);
+            entry->marksReadAtStart[7] = 1;
+        }
+        const std::vector<uint8_t> bytes = EncodeJournal(*entry);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + kMagicSize), "FLASH UPDATER JOURNAL\n");
 
-    auto out = std::make_unique<JournalEntry>();
-    ASSERT_EQ(DecodeJournal(bytes, *out), JournalDecodeResult::Ok);
-    const JournalHeader& a = entry->header;
-    const JournalHeader& b = out->header;
-    EXPECT_EQ(b.progress, a.progress);
-    EXPECT_EQ(b.vin, a.vin);
-    EXPECT_EQ(b.hardwareSerial, a.hardwareSerial);
-    EXPECT_EQ(b.modelCode, a.modelCode);
-    EXPECT_EQ(b.variant, a.variant);
-    EXPECT_EQ(b.softwareDate, a.softwareDate);
-    EXPECT_EQ(b.softwareTime, a.softwareTime);
-    EXPECT_EQ(b.softwareVersion, a.softwareVersion);
-    EXPECT_EQ(b.imageIndex, a.imageIndex);
-    EXPECT_TRUE(b.startedAt == a.startedAt);
-    EXPECT_EQ(std::memcmp(&out->snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
-    EXPECT_EQ(out->savedMarks, entry->savedMarks);
-    EXPECT_EQ(out->hasRecordsReadAtStart, readAtStart);
-    if (readAtStart) {
-        EXPECT_EQ(std::memcmp(&out->recordsReadAtStart, &entry->recordsReadAtStart, sizeof entry->snapshot), 0);
-        EXPECT_EQ(out->marksReadAtStart, entry->marksReadAtStart);
+        auto out = std::make_unique<JournalEntry>();
+        ASSERT_EQ(DecodeJournal(bytes, *out), JournalDecodeResult::Ok);
+        const JournalHeader& a = entry->header;
+        const JournalHeader& b = out->header;
+        EXPECT_EQ(b.progress, a.progress);
+        EXPECT_EQ(b.vin, a.vin);
+        EXPECT_EQ(b.hardwareSerial, a.hardwareSerial);
+        EXPECT_EQ(b.modelCode, a.modelCode);
+        EXPECT_EQ(b.variant, a.variant);
+        EXPECT_EQ(b.softwareDate, a.softwareDate);
+        EXPECT_EQ(b.softwareTime, a.softwareTime);
+        EXPECT_EQ(b.softwareVersion, a.softwareVersion);
+        EXPECT_EQ(b.imageIndex, a.imageIndex);
+        EXPECT_TRUE(b.startedAt == a.startedAt);
+        EXPECT_EQ(std::memcmp(&out->snapshot, &entry->snapshot, sizeof entry->snapshot), 0);
+        EXPECT_EQ(out->savedMarks, entry->savedMarks);
+        EXPECT_EQ(out->hasRecordsReadAtStart, readAtStart);
+        if (readAtStart) {
+            EXPECT_EQ(std::memcmp(&out->recordsReadAtStart, &entry->recordsReadAtStart, sizeof entry->snapshot), 0);
+            EXPECT_EQ(out->marksReadAtStart, entry->marksReadAtStart);
+        }
     }
-  }
 }
 
 // Written by the previous version: no layout id, its time local, nothing after the marks.
 TEST(JournalFormat, AJournalOfTheFirstFormatIsReadWithItsTimeTakenAsLocal) {
     std::vector<uint8_t> bytes = EncodeJournal(*SampleEntry());
     const std::size_t layoutAt = bytes.size() - 4 - 1 - kSavedMarkCount - 2 - sizeof(EcuDataSnapshot) - 4 - 4;
-    bytes.erase(bytes.end() - 5);                                  // the records-read-at-start flag
+    bytes.erase(bytes.end() - 5);  // the records-read-at-start flag
     bytes.erase(bytes.begin() + static_cast<long>(layoutAt), bytes.begin() + static_cast<long>(layoutAt) + 4);
     bytes[kMagicSize] = 1;
     Reseal(bytes);
@@ -79,7 +79,10 @@ TEST(JournalFormat, AJournalOfTheFirstFormatIsReadWithItsTimeTakenAsLocal) {
     tzset();
     auto out = std::make_unique<JournalEntry>();
     const JournalDecodeResult result = DecodeJournal(bytes, *out);
-    if (zone) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+    if (zone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 
     ASSERT_EQ(result, JournalDecodeResult::Ok);
@@ -163,4 +166,4 @@ TEST(JournalFormat, InvalidContentUnderAValidChecksumIsRefused) {
     EXPECT_EQ(Decode(trailing), JournalDecodeResult::Malformed);
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstring>
@@ -111,7 +110,8 @@ TEST_F(JournalTest, FindsTheRunsThatMayHaveLostDataNewestFirst) {
     Leave(vin, {2026, 12, 10, 9, 0, 0}, JournalProgress::WriteBackFinished);
     Leave(vin, {2026, 12, 10, 9, 5, 0}, JournalProgress::Finished);
     Leave(vin, {2026, 12, 10, 9, 6, 0}, JournalProgress::Superseded);
-    const std::string otherSerial = Leave(vin, {2026, 12, 11, 9, 0, 0}, JournalProgress::ProgrammingStarted, kOtherSerial);
+    const std::string otherSerial =
+        Leave(vin, {2026, 12, 11, 9, 0, 0}, JournalProgress::ProgrammingStarted, kOtherSerial);
     const std::string blank = Leave("\xff", {2026, 12, 12, 9, 0, 0}, JournalProgress::ProgrammingStarted);
 
     const auto found = journal.FindInterrupted(problems);
@@ -271,4 +271,4 @@ TEST_F(JournalTest, ReadOnlyFolderIsReported) {
     EXPECT_TRUE(root.Names() == std::vector<std::string>{"state"});
 }
 
-} // namespace
+}  // namespace

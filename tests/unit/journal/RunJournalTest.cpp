@@ -275,8 +275,8 @@ TEST_F(RunJournalTest, RunCutOffAfterItsWriteBackIsSupersededAndDamageIsReported
     const auto boxes = host.MessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, std::string(Text::JournalUnusable) + damaged +
-                                 "\nits checksum does not match: the file is damaged\n" + Text::JournalKeptAs + damaged +
-                                 ".unusable");
+                                 "\nits checksum does not match: the file is damaged\n" + Text::JournalKeptAs +
+                                 damaged + ".unusable");
 }
 
 TEST_F(RunJournalTest, WithoutJournalNothingIsAskedOrWritten) {
@@ -289,4 +289,4 @@ TEST_F(RunJournalTest, WithoutJournalNothingIsAskedOrWritten) {
     EXPECT_EQ(storage.List().size(), 1u);
 }
 
-} // namespace
+}  // namespace

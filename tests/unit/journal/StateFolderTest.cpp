@@ -30,4 +30,4 @@ TEST(StateFolder, WindowsRules) {
     EXPECT_EQ(WindowsStateFolder(nullptr), "");
 }
 
-} // namespace
+}  // namespace

@@ -143,17 +143,19 @@ TEST_F(ConnectionSequenceTest, TheHuntKeepsEachPortsOutcomeByRoundsUntilTheAdapt
     Start({1, 2, 3}, {3}, 0);
     Run(500);  // two failed opens and port 3 under test
     EXPECT_EQ(dlg.hunt.RoundsWithoutAnswer(), 0u);
-    EXPECT_THAT(dlg.hunt.Latest(), ElementsAre(PortAttempt{1, PortOutcome::InUse}, PortAttempt{2, PortOutcome::Missing}));
+    EXPECT_THAT(dlg.hunt.Latest(),
+                ElementsAre(PortAttempt{1, PortOutcome::InUse}, PortAttempt{2, PortOutcome::Missing}));
 
     Run(1500);  // port 3 given up: the round is over
     EXPECT_EQ(dlg.hunt.RoundsWithoutAnswer(), 1u);
     EXPECT_THAT(dlg.hunt.Latest(), ElementsAre(PortAttempt{1, PortOutcome::InUse}, PortAttempt{2, PortOutcome::Missing},
                                                PortAttempt{3, PortOutcome::Silent}));
     EXPECT_FALSE(dlg.hunt.Answered());
-    EXPECT_EQ(dlg.WhyNoAdapter(false), "No adapter answered:\n"
-                                       "  port 1: in use by another program\n"
-                                       "  port 2: no such device\n"
-                                       "  port 3: opened, but no adapter answered: check the adapter's cable and power");
+    EXPECT_EQ(dlg.WhyNoAdapter(false),
+              "No adapter answered:\n"
+              "  port 1: in use by another program\n"
+              "  port 2: no such device\n"
+              "  port 3: opened, but no adapter answered: check the adapter's cable and power");
 
     // The adapter is plugged in on port 2.
     port.SetOpenablePorts({2, 3});
@@ -178,4 +180,4 @@ TEST_F(ConnectionSequenceTest, WithoutAnyPortTheOperatorIsToldThatNoneWasFound) 
     EXPECT_EQ(dlg.WhyNoAdapter(true), "No serial port was found: connect the adapter, then start the program again.");
 }
 
-} // namespace
+}  // namespace

@@ -88,4 +88,4 @@ TEST(LineWatchPort, AGoneDeviceIsLostOnceItHadAnsweredUntilThePortOpensAgain) {
     EXPECT_EQ(line.port.Loss(), LineLoss::None);
 }
 
-} // namespace
+}  // namespace

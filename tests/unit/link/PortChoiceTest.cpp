@@ -42,11 +42,10 @@ TEST(PortChoice, ThePortVariableListsPathsInItsOwnOrder) {
 
 TEST(PortChoice, ComPortNames) {
     const std::pair<const char*, std::optional<int32_t>> cases[] = {
-        {"COM6", 6},     {"com6", 6},   {"Com12", 12},         {"6", 6},         {"255", 255},
-        {"COM1", 1},     {"\\\\.\\COM9", 9},
-        {"COM0", {}},    {"0", {}},     {"256", {}},           {"COM256", {}},   {"COM06", {}},
-        {"COM", {}},     {"", {}},      {"COM6x", {}},         {"/dev/ttyS0", {}}, {"-1", {}},
-        {"1000", {}},    {"LPT1", {}},
+        {"COM6", 6},        {"com6", 6},        {"Com12", 12}, {"6", 6},     {"255", 255},
+        {"COM1", 1},        {"\\\\.\\COM9", 9}, {"COM0", {}},  {"0", {}},    {"256", {}},
+        {"COM256", {}},     {"COM06", {}},      {"COM", {}},   {"", {}},     {"COM6x", {}},
+        {"/dev/ttyS0", {}}, {"-1", {}},         {"1000", {}},  {"LPT1", {}},
     };
     for (const auto& [name, number] : cases) EXPECT_EQ(ComPortNumber(name), number) << name;
 
@@ -56,4 +55,4 @@ TEST(PortChoice, ComPortNames) {
     EXPECT_EQ(error, "'/dev/ttyS0' is no COM port (COM1 to COM255, or 1 to 255)");
 }
 
-} // namespace
+}  // namespace

@@ -27,7 +27,8 @@ protected:
     }
 
     static Bytes FrameOf(int row) {
-        Bytes frame(RequestTable[static_cast<size_t>(row)].body, RequestTable[static_cast<size_t>(row)].body + RequestTable[static_cast<size_t>(row)].body[0]);
+        Bytes frame(RequestTable[static_cast<size_t>(row)].body,
+                    RequestTable[static_cast<size_t>(row)].body + RequestTable[static_cast<size_t>(row)].body[0]);
         uint8_t sum = 0;
         for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
         frame.push_back(sum);
@@ -40,8 +41,8 @@ protected:
 
 TEST(ScanOrder, AscendingExceptTheWriteRowsFrom154To173) {
     for (int p = 0; p <= 153; ++p) EXPECT_EQ(ScanOrder[static_cast<size_t>(p)], p);
-    const std::vector<int> middle = {155, 162, 163, 164, 165, 166, 167, 168, 169, 170, 171, 172, 173,
-                                     154, 156, 157, 158, 159, 160, 161};
+    const std::vector<int> middle = {155, 162, 163, 164, 165, 166, 167, 168, 169, 170,
+                                     171, 172, 173, 154, 156, 157, 158, 159, 160, 161};
     for (size_t i = 0; i < middle.size(); ++i) EXPECT_EQ(ScanOrder[154 + i], middle[i]);
     for (int p = 174; p <= 184; ++p) EXPECT_EQ(ScanOrder[static_cast<size_t>(p)], p);
 }
@@ -154,4 +155,4 @@ TEST_F(SchedulerTest, NoTimeOutWhileTheResponseHandlerIsStillAtWork) {
     EXPECT_EQ(Tick(), std::vector<Bytes>{FrameOf(Row::EcuReset)});
 }
 
-} // namespace
+}  // namespace

@@ -67,4 +67,4 @@ TEST(Framing, RecordSumGoesRightAfterTheBytesItCovers) {
     EXPECT_EQ(area[4], 0xEE);
 }
 
-} // namespace
+}  // namespace

@@ -50,8 +50,10 @@ TEST(ResponseAssemblerTest, TestsCompletenessOncePerChunkWithoutResynchronising)
         {"wrong sum: complete, for the gate to judge", {{0x03, 0x50, 0x84, 0xD8}}, {State::Complete}, 4},
         {"stray byte before a frame", {Joined(stray, kSessionAnswer)}, {State::Incomplete}, 5},
         {"two frames in one chunk", {Joined(kSessionAnswer, kSessionAnswer)}, {State::Incomplete}, 8},
-        {"whole frame only in the middle of a chunk", {{0x03, 0x50}, {0x84, 0xD7, 0x00}}, {State::Incomplete,
-                                                                                            State::Incomplete}, 5},
+        {"whole frame only in the middle of a chunk",
+         {{0x03, 0x50}, {0x84, 0xD7, 0x00}},
+         {State::Incomplete, State::Incomplete},
+         5},
         {"longest frame, L = 254", {longest}, {State::Complete}, 255},
         // 256 bytes bring the count back to 0, and the next byte lands on the length byte.
         {"L = 255 never completes",
@@ -64,7 +66,8 @@ TEST(ResponseAssemblerTest, TestsCompletenessOncePerChunkWithoutResynchronising)
         SCOPED_TRACE(c.name);
         std::array<uint8_t, 256> buffer{};
         std::atomic<uint8_t> count{0};
-        for (size_t i = 0; i < c.chunks.size(); ++i) EXPECT_EQ(AppendResponseChunk(buffer, count, c.chunks[i]), c.states[i]);
+        for (size_t i = 0; i < c.chunks.size(); ++i)
+            EXPECT_EQ(AppendResponseChunk(buffer, count, c.chunks[i]), c.states[i]);
         EXPECT_EQ(count, c.finalCount);
     }
 }
@@ -91,8 +94,7 @@ TEST(ResponseAssemblerTest, TheDialogHandsOnlyGoodFramesOnAndStartsAfreshAfterEv
     dlg.dongleVersion = -1;
     dlg.lastSentRow = Row::InterfaceVersion;  // the adapter's version request is out
     dlg.scheduler.awaitingResponse = 1;
-    for (const Step& step : {Step{{0x06, 0xD0, 0x00, '9'}, -1, 4},
-                             Step{{'9', '9', 0x00}, -1, 0},  // wrong sum
+    for (const Step& step : {Step{{0x06, 0xD0, 0x00, '9'}, -1, 4}, Step{{'9', '9', 0x00}, -1, 0},  // wrong sum
                              Step{versionAnswer, 123, 0}}) {
         dlg.AssembleResponse(step.chunk.data(), static_cast<uint32_t>(step.chunk.size()));
         EXPECT_EQ(dlg.dongleVersion, step.dongleVersion);
@@ -100,4 +102,4 @@ TEST(ResponseAssemblerTest, TheDialogHandsOnlyGoodFramesOnAndStartsAfreshAfterEv
     }
 }
 
-} // namespace
+}  // namespace

@@ -51,8 +51,12 @@ TEST_F(SendRequestTest, KeyRowsCarryTheKeyMostSignificantByteFirst) {
 
 TEST_F(SendRequestTest, BlockReadRowsCarryTheBlockNumber) {
     dlg.blockIndex = 7;
-    for (auto [row, id] : {std::pair{Row::ReadLocal1A, 0x1A}, {Row::ReadLocal24, 0x24}, {Row::ReadLocal39, 0x39},
-                           {Row::ReadLocal65, 0x65}, {Row::ReadHistory, 0x69}, {Row::ReadLocal84, 0x84},
+    for (auto [row, id] : {std::pair{Row::ReadLocal1A, 0x1A},
+                           {Row::ReadLocal24, 0x24},
+                           {Row::ReadLocal39, 0x39},
+                           {Row::ReadLocal65, 0x65},
+                           {Row::ReadHistory, 0x69},
+                           {Row::ReadLocal84, 0x84},
                            {Row::ReadLocal85, 0x85}}) {
         const Bytes frame = Send(row);
         ASSERT_EQ(frame.size(), 5u) << row;
@@ -74,9 +78,10 @@ TEST_F(SendRequestTest, BlockWriteRowsCarryTheBlockNumberAndThatBlock) {
         const uint8_t* field;
         size_t width;
     };
-    for (const Case& c : {Case{Row::WriteLocal1A, 3, s.local1A.data(), 16}, Case{Row::WriteLocal1A, 99, s.local1A.data(), 16},
-                          Case{Row::WriteLocal24, 9, s.local24.data(), 64}, Case{Row::WriteLocal39, 200, s.local39.data(), 16},
-                          Case{Row::WriteHistory, 4, s.local69.data(), 16}}) {
+    for (const Case& c :
+         {Case{Row::WriteLocal1A, 3, s.local1A.data(), 16}, Case{Row::WriteLocal1A, 99, s.local1A.data(), 16},
+          Case{Row::WriteLocal24, 9, s.local24.data(), 64}, Case{Row::WriteLocal39, 200, s.local39.data(), 16},
+          Case{Row::WriteHistory, 4, s.local69.data(), 16}}) {
         dlg.blockIndex = c.block;
         const Bytes frame = Send(c.row);
         ASSERT_EQ(frame.size(), 4 + c.width + 1) << c.row;
@@ -144,7 +149,8 @@ TEST_F(SendRequestTest, MemoryWriteSendsTheTagOfTheStagesContainer) {
         FlashTag& upper = dlg.UpperContainer[static_cast<size_t>(i)];
         base = {0xC6, 0x3D, 0x00, 0x00, static_cast<uint8_t>(i * 0xC0), 0xC0};
         upper = {0xC6, 0x3D, 0x02, 0x00, static_cast<uint8_t>(i * 0xC0), 0xC0};
-        for (int k = 6; k < kFlashTagSize; ++k) base[static_cast<size_t>(k)] = upper[static_cast<size_t>(k)] = uint8_t(k + i);
+        for (int k = 6; k < kFlashTagSize; ++k)
+            base[static_cast<size_t>(k)] = upper[static_cast<size_t>(k)] = uint8_t(k + i);
     }
     dlg.lastBaseTag = 2;
     dlg.lastUpperTag = 2;
@@ -212,4 +218,4 @@ TEST_F(SendRequestTest, ATagWhoseLengthByteExceedsTheSlotIsNotSent) {
     EXPECT_TRUE(Send(Row::WriteMemory).empty());
 }
 
-} // namespace
+}  // namespace

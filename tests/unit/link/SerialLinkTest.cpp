@@ -103,4 +103,4 @@ TEST_F(SerialLinkTest, AStopRightAfterTheStartIsNotLost) {
     EXPECT_EQ(bench.link.Readers(), 0);
 }
 
-} // namespace
+}  // namespace

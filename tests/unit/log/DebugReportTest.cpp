@@ -52,8 +52,8 @@ TEST(DebugReport, SerialLetterFromFirstByte) {
         uint8_t first;
         const char* line;
     } cases[] = {
-        {0, "ECU HW serial num = @12ab_05\n"},  {1, "ECU HW serial num = A12ab_05\n"},
-        {26, "ECU HW serial num = Z12ab_05\n"}, {27, "ECU HW serial num = @12ab_05\n"},
+        {0, "ECU HW serial num = @12ab_05\n"},    {1, "ECU HW serial num = A12ab_05\n"},
+        {26, "ECU HW serial num = Z12ab_05\n"},   {27, "ECU HW serial num = @12ab_05\n"},
         {0xFF, "ECU HW serial num = @12ab_05\n"},
     };
     for (const auto& c : cases) {
@@ -113,4 +113,4 @@ TEST(DebugReport, TimestampIsTheLocaleLongForm) {
     EXPECT_STREQ(FormatReportTimestamp(time).data(), "Thu Dec 10 13:06:03 2026");  // the "C" locale's form
 }
 
-} // namespace
+}  // namespace

@@ -32,7 +32,6 @@ protected:
         dlg.BuildDebugReport(report, kHeader);
         return report;
     }
-
 };
 
 std::vector<std::string> FileDialogs(const ScriptedDialogHost& host) {
@@ -105,8 +104,7 @@ TEST_F(SaveDebugReportTest, TimeThatCannotBeHadLeavesTheTimestampEmpty) {
 TEST_F(SaveDebugReportTest, UnwritableFileIsReportedToTheOperator) {
     TemporaryFolder::WriteAll(folder.File("not-a-folder"), "");
     const std::string cases[] = {
-        folder.File("missing/debug.txt"),
-        folder.File("not-a-folder/debug.txt"),
+        folder.File("missing/debug.txt"), folder.File("not-a-folder/debug.txt"),
         folder.Path().string(),  // a folder, not a file
     };
     for (const auto& file : cases) {
@@ -123,4 +121,4 @@ TEST_F(SaveDebugReportTest, UnwritableFileIsReportedToTheOperator) {
     EXPECT_EQ(TemporaryFolder::ReadAll(folder.File("not-a-folder")), "");
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -61,7 +60,8 @@ TEST(FolderStorage, MovingAsideNeverOverwrites) {
         ASSERT_TRUE(storage.MoveAside(path, ".unusable", moved, reason)) << reason;
     }
     EXPECT_EQ(moved, path + "-3.unusable");
-    EXPECT_EQ(root.Names(), (std::vector<std::string>{"b.journal-2.unusable", "b.journal-3.unusable", "b.journal.unusable"}));
+    EXPECT_EQ(root.Names(),
+              (std::vector<std::string>{"b.journal-2.unusable", "b.journal-3.unusable", "b.journal.unusable"}));
     EXPECT_EQ(TemporaryFolder::ReadAll(path + ".unusable"), "one");
     EXPECT_FALSE(storage.MoveAside(path, ".unusable", moved, reason));
 }
@@ -236,7 +236,8 @@ TEST(FolderStorageCheck, TheFolderMustBeTheUsersAlone) {
              fs::permissions(f, fs::perms::owner_all | fs::perms::group_exec);
          },
          ": open to other users (mode 0710)"},
-        {"a file", [](const std::string& f) {
+        {"a file",
+         [](const std::string& f) {
              fs::create_directories(fs::path(f).parent_path());
              TemporaryFolder::WriteAll(f, "");
          },
@@ -298,4 +299,4 @@ TEST(FolderStorageHolds, OnlyFilesOfItsOwnFolder) {
     for (const auto& c : cases) EXPECT_EQ(storage.Holds(c.path), c.held) << c.path;
 }
 
-} // namespace
+}  // namespace

@@ -64,4 +64,4 @@ TEST_F(ScanTest, AMissingDeviceFolderListsNothing) {
     EXPECT_TRUE(Scan({}).empty());
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 
@@ -33,4 +32,4 @@ TEST(LowLatencyTest, ADeviceWithoutTheSettingIsLeftAlone) {
     EXPECT_EQ(calls, 1);
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/ioctl.h>
 
 #include <cerrno>
@@ -14,7 +13,8 @@ TEST(ModemLinesTest, DtrAndRtsAreDroppedAndOnlyADeviceWithoutThemMayRefuse) {
         int error;  // 0: the call succeeds
         bool accepted;
     };
-    for (const Case& c : {Case{0, true}, Case{ENOTTY, true}, Case{EINVAL, true}, Case{EIO, false}, Case{EBADF, false}}) {
+    for (const Case& c :
+         {Case{0, true}, Case{ENOTTY, true}, Case{EINVAL, true}, Case{EIO, false}, Case{EBADF, false}}) {
         SCOPED_TRACE(c.error);
         std::vector<std::pair<unsigned long, int>> calls;
         const ModemControl control = [&](int fd, unsigned long request, int* lines) {
@@ -30,4 +30,4 @@ TEST(ModemLinesTest, DtrAndRtsAreDroppedAndOnlyADeviceWithoutThemMayRefuse) {
     }
 }
 
-} // namespace
+}  // namespace

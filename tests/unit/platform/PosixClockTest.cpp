@@ -37,4 +37,4 @@ TEST(PosixClock, LocalTimeIsTodays) {
     EXPECT_GE(now.tm_mday, 1);
 }
 
-} // namespace
+}  // namespace

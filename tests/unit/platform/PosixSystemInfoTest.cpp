@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -30,4 +29,4 @@ TEST(PosixSystemInfo, NamesTheAccountThisProcessRunsUnder) {
     EXPECT_EQ(name, entry->pw_name);
 }
 
-} // namespace
+}  // namespace

@@ -1,6 +1,5 @@
 // What --list-ports tells of a device, read from a sysfs tree laid out as the kernel does.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -34,7 +33,9 @@ protected:
     void Attribute(const fs::path& folder, const char* name, const char* value) {
         std::ofstream(folder / name) << value << "\n";
     }
-    std::string Describe(const fs::path& device) { return DescribeSerialDevice(device.string(), (root / "class").string()); }
+    std::string Describe(const fs::path& device) {
+        return DescribeSerialDevice(device.string(), (root / "class").string());
+    }
 
     fs::path root;
 };
@@ -72,4 +73,4 @@ TEST_F(SerialDeviceInfoTest, ADeviceSysfsKnowsNothingOfHasNoDescription) {
     EXPECT_EQ(Describe(root / "dev" / "missing"), "");
 }
 
-} // namespace
+}  // namespace

@@ -95,10 +95,10 @@ TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
         int next;  // -1: the run ends
     } cases[] = {
         {0, Row::ReadLocal15, Row::ReadLocal17},  // the snapshot read goes on
-        {0, Row::ModelCode, Row::SeedLevel5},    // as an ECU without the model code
-        {0, Row::ReadDate, -1},                  // no date, no identification
+        {0, Row::ModelCode, Row::SeedLevel5},     // as an ECU without the model code
+        {0, Row::ReadDate, -1},                   // no date, no identification
         {2, Row::BaseChecksum, -1},
-        {3, Row::ReadVersion, -1},               // the history's version: 21 65 must not follow
+        {3, Row::ReadVersion, -1},  // the history's version: 21 65 must not follow
     };
     for (const auto& c : cases) {
         TestBench other;
@@ -134,7 +134,8 @@ TEST_F(NegativeResponse, ARefusedHistoryWriteIsNotSentAgain) {
             dlg.blockIndex = 2;
             Answer({0x7F, 0x3B, code});
             EXPECT_EQ(dlg.blockIndex, 0);
-            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : Row::WriteIdent40)) << int(code) << " " << stage;
+            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : Row::WriteIdent40))
+                << int(code) << " " << stage;
             EXPECT_EQ(dlg.sessionStage, Stage(stage));
         }
     }
@@ -149,11 +150,9 @@ TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
         uint8_t service;
         int next;
     } cases[] = {
-        {3, Row::Routine04, 0x31, Row::Routine06},
-        {3, Row::Routine06, 0x31, Row::ReadVersion},
+        {3, Row::Routine04, 0x31, Row::Routine06},    {3, Row::Routine06, 0x31, Row::ReadVersion},
         {3, Row::Routine0F, 0x31, Row::WriteIdent40},  // the restore pass goes on
-        {1, Row::StopSession, 0x20, Row::EcuReset},
-        {6, Row::StopSession, 0x20, Row::ClearDiagnostics},
+        {1, Row::StopSession, 0x20, Row::EcuReset},   {6, Row::StopSession, 0x20, Row::ClearDiagnostics},
     };
     for (const auto& c : cases) {
         dlg.ResetSession();
@@ -183,7 +182,7 @@ TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
         dlg.ResetSession();
         dlg.sessionStage = Stage::Restore;
         dlg.savedMarks.fill(0);
-        dlg.savedMarks[30] = 1;  // a later record still to be written
+        dlg.savedMarks[30] = 1;              // a later record still to be written
         dlg.MakePending(Row::WriteLocal1A);  // in its 5th block
         dlg.blockIndex = 4;
         Answer({0x7F, 0x3B, code});
@@ -278,4 +277,4 @@ TEST_F(NegativeResponse, ALostFinalAnswerSendsTheWriteAgain) {
     EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteMemory));
 }
 
-} // namespace
+}  // namespace

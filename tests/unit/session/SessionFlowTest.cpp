@@ -26,7 +26,8 @@ TEST_F(SessionFlow, BaseTagsShowTheirProgressThenTheSessionStops) {
     const struct {
         int lastTag;
         std::vector<std::string> texts;
-    } cases[] = {{0, {}}, {4, {"Writing (Base) - 0%", "Writing (Base) - 25%", "Writing (Base) - 50%", "Writing (Base) - 75%"}}};
+    } cases[] = {{0, {}},
+                 {4, {"Writing (Base) - 0%", "Writing (Base) - 25%", "Writing (Base) - 50%", "Writing (Base) - 75%"}}};
     for (const auto& c : cases) {
         dlg.ResetSession();
         dlg.sessionStage = Stage::BaseProgramming;
@@ -256,4 +257,4 @@ TEST_F(SessionFlow, AnUnansweredResetIsTriedAtBothSpeeds) {
     EXPECT_EQ(bench.port.Baud(), 9600u) << "other requests keep the speed";
 }
 
-} // namespace
+}  // namespace

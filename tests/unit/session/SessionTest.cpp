@@ -16,8 +16,9 @@ void SessionTest::AnswerTo(CFlashDlg& dlg, std::initializer_list<uint8_t> payloa
     const uint8_t answered = negative ? *(payload.begin() + 1) : static_cast<uint8_t>(service - 0x40);
     const int parameter = !negative && payload.size() > 1 ? *(payload.begin() + 1) : -1;
     const auto asks = [&](int row) {
-        return ServiceOfRow(row) == answered && (parameter < 0 || row == Row::WriteMemory || row == Row::InterfaceVersion ||
-                                              RequestTable[size_t(row)].body[2] == parameter);
+        return ServiceOfRow(row) == answered &&
+               (parameter < 0 || row == Row::WriteMemory || row == Row::InterfaceVersion ||
+                RequestTable[size_t(row)].body[2] == parameter);
     };
     std::vector<int> candidates = PendingRowsOf(dlg);
     for (int row = 0; row < kRequestRowCount; ++row) candidates.push_back(row);

@@ -92,4 +92,4 @@ TEST(ValidateResponse, EveryVerdictHasAName) {
     EXPECT_EQ(std::count(names.begin(), names.end(), "?"), 0);
 }
 
-} // namespace
+}  // namespace

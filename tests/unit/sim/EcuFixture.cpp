@@ -4,7 +4,8 @@
 
 #include "sim/SecurityKey.h"
 
-EcuFixture::EcuFixture(sim::SimOptions opts) : options(std::move(opts)), ecu(std::make_unique<sim::Ecu>(options, prng)) {}
+EcuFixture::EcuFixture(sim::SimOptions opts)
+    : options(std::move(opts)), ecu(std::make_unique<sim::Ecu>(options, prng)) {}
 
 void EcuFixture::Unlock(int level) {
     const uint8_t mode = level == 7 ? 0x07 : 0x05;

@@ -8,14 +8,15 @@
 namespace {
 
 Bytes Tag(uint32_t address, uint8_t fill) {
-    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
-            0xC0};
+    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+            static_cast<uint8_t>(address), 0xC0};
     r.resize(r.size() + 192, fill);
     return r;
 }
 
 Bytes Echo(uint32_t address) {
-    return {0x7D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    return {0x7D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+            static_cast<uint8_t>(address)};
 }
 
 uint16_t CrcOf(const sim::Ecu& ecu, sim::FlashArea area) {
@@ -72,7 +73,8 @@ TEST(EcuFlash, ChecksumIsTheCrcOfTheAreaAsItStands) {
     Bytes expected(0x20000, 0xFF);
     std::fill_n(expected.begin() + 0x100, 192, 0x00);
     EXPECT_EQ(after, Crc16CcittFalse(expected.data(), expected.size()));
-    EXPECT_EQ(f.Do({0x21, 0x83, 0x00}), (Bytes{0x61, 0x83, static_cast<uint8_t>(after >> 8), static_cast<uint8_t>(after)}));
+    EXPECT_EQ(f.Do({0x21, 0x83, 0x00}),
+              (Bytes{0x61, 0x83, static_cast<uint8_t>(after >> 8), static_cast<uint8_t>(after)}));
 }
 
 TEST(EcuFlash, BaseEraseResetsRecordsButNotTheReadOnlyTailOf4C) {
@@ -113,7 +115,10 @@ TEST(EcuFlash, IdentificationReadsTheInfoBlockInFlash) {
     EcuFixture f;
     f.Enter(EcuState::Programming);
     Bytes tag = Tag(0x000100, 0xFF);
-    const char info[] = "Sep 29 2011\0" "14:02:37\0" "477E\0";
+    const char info[] =
+        "Sep 29 2011\0"
+        "14:02:37\0"
+        "477E\0";
     std::copy(info, info + sizeof info - 1, tag.begin() + 5);
     tag[5 + 0x1A] = 0x00;  // model code
     tag[5 + 0x1B] = 0x01;  // variant
@@ -124,4 +129,4 @@ TEST(EcuFlash, IdentificationReadsTheInfoBlockInFlash) {
     EXPECT_EQ(f.Do({0x21, 0xAC}), (Bytes{0x61, 0xAC, 0x00, 0x00, 0x01}));
 }
 
-} // namespace
+}  // namespace

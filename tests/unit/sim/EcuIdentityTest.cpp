@@ -91,4 +91,4 @@ TEST(SimulatedEcuIdentity, AnEcuWithoutTheHistoryRefusesItsIdentifier) {
     EXPECT_EQ(f.Do({0x21, 0x65, 0x00}).at(0), 0x61) << "its other records are there";
 }
 
-} // namespace
+}  // namespace

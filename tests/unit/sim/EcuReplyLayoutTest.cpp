@@ -35,7 +35,11 @@ constexpr auto S85 = EcuState::Programming;
 INSTANTIATE_TEST_SUITE_P(
     Services, EcuReplyLayout,
     ::testing::Values(
-        LayoutCase{"date_11_chars_and_0", D, {0x21, 0x60}, {0x61, 0x60, 'M', 'a', 'r', ' ', '1', '4', ' ', '2', '0', '1', '0', 0}, 14},
+        LayoutCase{"date_11_chars_and_0",
+                   D,
+                   {0x21, 0x60},
+                   {0x61, 0x60, 'M', 'a', 'r', ' ', '1', '4', ' ', '2', '0', '1', '0', 0},
+                   14},
         LayoutCase{"time_8_chars_and_0", D, {0x21, 0x61}, {0x61, 0x61, '0', '9', ':', '3', '0', ':', '0', '0', 0}, 11},
         LayoutCase{"version_4_chars_and_0", D, {0x21, 0x64}, {0x61, 0x64, '3', '0', '4', 'E', 0}, 7},
         LayoutCase{"model_unused_code_variant", D, {0x21, 0xAC}, {0x61, 0xAC, 0x00, 0x00, 0x00}, 5},
@@ -61,13 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"7C_count_then_40", S84, {0x21, 0x7C}, {0x61, 0x7C, 40}, 43},
         LayoutCase{"checksum_hi_lo", S84, {0x21, 0x83, 0x01}, {0x61, 0x83}, 4},
         LayoutCase{"write_local_echoes_id", S84, {0x3B, 0x36, 0x01, 0x02}, {0x7B, 0x36}, 2},
-        LayoutCase{"write_block_echoes_id", S84, {0x3B, 0x65, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, {0x7B, 0x65}, 2},
+        LayoutCase{"write_block_echoes_id",
+                   S84,
+                   {0x3B, 0x65, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+                   {0x7B, 0x65},
+                   2},
         LayoutCase{"routine_09", S84, {0x31, 0x09}, {0x71, 0x09}, 2},
         LayoutCase{"routine_19_with_parameters", S84, {0x31, 0x19, 0x00, 0x00}, {0x71, 0x19}, 2},
         LayoutCase{"seed_when_unlocked_is_0", S84, {0x27, 0x05}, {0x67, 0x05, 0x00, 0x00}, 4},
         LayoutCase{"session_85", S85, {0x10, 0x85}, {0x50, 0x85}, 2},
-        LayoutCase{"stop_session", S85, {0x20}, {0x60}, 1},
-        LayoutCase{"reset", S85, {0x11, 0x01}, {0x51}, 1},
+        LayoutCase{"stop_session", S85, {0x20}, {0x60}, 1}, LayoutCase{"reset", S85, {0x11, 0x01}, {0x51}, 1},
         LayoutCase{"clear_diagnostics_echoes_group", D, {0x14, 0x00, 0x00}, {0x54, 0x00, 0x00}, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -93,4 +100,4 @@ TEST(EcuReplyLayoutIdentity, IdentificationFollowsTheStartIdentity) {
     EXPECT_EQ(f.ecu->Flash().Size(), 0x60000u) << "model codes above 1 have the larger flash";
 }
 
-} // namespace
+}  // namespace

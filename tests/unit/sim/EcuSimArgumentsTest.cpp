@@ -11,11 +11,12 @@ bool Parse(std::vector<std::string_view> args, sim::EcuSimConfig& config, std::s
 TEST(EcuSimArguments, EveryFixedOptionReachesTheModel) {
     sim::EcuSimConfig c;
     std::string error;
-    ASSERT_TRUE(Parse({"--model-code", "17", "--variant", "2", "--date", "Oct  2 2012", "--time", "14:02:37",
-                       "--version", "477E", "--key-variant", "2", "--erase-ms", "0", "--boot-ms", "250", "--pace",
-                       "--fault", "drop@3D,nth=5", "--fault", "nrc=80@20", "--seed", "99", "--once", "--report",
-                       "out.json", "--flash-size", "0x50000", "--switch-ms", "400"},
-                      c, error))
+    ASSERT_TRUE(Parse(
+        {"--model-code", "17",       "--variant",     "2",       "--date",      "Oct  2 2012", "--time",    "14:02:37",
+         "--version",    "477E",     "--key-variant", "2",       "--erase-ms",  "0",           "--boot-ms", "250",
+         "--pace",       "--fault",  "drop@3D,nth=5", "--fault", "nrc=80@20",   "--seed",      "99",        "--once",
+         "--report",     "out.json", "--flash-size",  "0x50000", "--switch-ms", "400"},
+        c, error))
         << error;
     EXPECT_EQ(c.options.identity.modelCode, 17);
     EXPECT_EQ(c.options.identity.variant, 2);
@@ -59,14 +60,23 @@ TEST(EcuSimArguments, WithoutPaceBytesLeaveAtOnce) {
 
 TEST(EcuSimArguments, RefusesWhatTheModelCannotBe) {
     for (const std::vector<std::string_view>& args :
-         std::vector<std::vector<std::string_view>>{{"--model-code", "256"}, {"--date", "Oct 2 2012"},
-                                                    {"--time", "14:02"}, {"--version", "477"},
-                                                    {"--key-variant", "3"}, {"--key-variant", "0"},
-                                                    {"--switch-ms", "401"}, {"--flash-size", "0x20000"},
-                                                    {"--adapter-version", "12a"}, {"--fault", "explode"},
-                                                    {"--seed"}, {"--verbose"}, {"--erase-ms", "-1"},
-                                                    {"--model-code", "0x1FF"}, {"--key-variant", "both"},
-                                                    {"--fault", "cut,count=2"}, {"--vin", "WVWZZZ1KZAW00012"}}) {
+         std::vector<std::vector<std::string_view>>{{"--model-code", "256"},
+                                                    {"--date", "Oct 2 2012"},
+                                                    {"--time", "14:02"},
+                                                    {"--version", "477"},
+                                                    {"--key-variant", "3"},
+                                                    {"--key-variant", "0"},
+                                                    {"--switch-ms", "401"},
+                                                    {"--flash-size", "0x20000"},
+                                                    {"--adapter-version", "12a"},
+                                                    {"--fault", "explode"},
+                                                    {"--seed"},
+                                                    {"--verbose"},
+                                                    {"--erase-ms", "-1"},
+                                                    {"--model-code", "0x1FF"},
+                                                    {"--key-variant", "both"},
+                                                    {"--fault", "cut,count=2"},
+                                                    {"--vin", "WVWZZZ1KZAW00012"}}) {
         sim::EcuSimConfig c;
         std::string error;
         EXPECT_FALSE(Parse(args, c, error)) << args[0];
@@ -89,10 +99,10 @@ TEST(EcuSimArguments, HelpListsEveryOptionAndTheFaultGrammar) {
     ASSERT_TRUE(Parse({"--help"}, c, error));
     EXPECT_TRUE(c.help);
     const std::string usage = sim::EcuSimUsage();
-    for (const char* option : {"--model-code", "--variant", "--date", "--time", "--version", "--key-variant",
-                               "--erase-ms", "--boot-ms", "--pace", "--fault", "--seed", "--once", "--report",
-                               "--switch-ms", "junk-before", "on=pending", "repeat=N"})
+    for (const char* option :
+         {"--model-code", "--variant", "--date", "--time", "--version", "--key-variant", "--erase-ms", "--boot-ms",
+          "--pace", "--fault", "--seed", "--once", "--report", "--switch-ms", "junk-before", "on=pending", "repeat=N"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
-} // namespace
+}  // namespace

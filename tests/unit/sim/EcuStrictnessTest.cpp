@@ -29,8 +29,8 @@ constexpr auto S84 = EcuState::Diagnostic;
 constexpr auto S85 = EcuState::Programming;
 
 Bytes WriteMemory(uint32_t address, std::size_t count, uint8_t countByte) {
-    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
-            countByte};
+    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+            static_cast<uint8_t>(address), countByte};
     r.resize(r.size() + count, 0x00);
     return r;
 }
@@ -41,14 +41,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Security and sessions.
         RefusalCase{"session_84_without_level5", D, {0x10, 0x84}, 0x33},
         RefusalCase{"session_85_without_level7", S84, {0x10, 0x85}, 0x33},
-        RefusalCase{"unknown_session", D, {0x10, 0x86}, 0x12},
-        RefusalCase{"session_without_type", D, {0x10}, 0x12},
+        RefusalCase{"unknown_session", D, {0x10, 0x86}, 0x12}, RefusalCase{"session_without_type", D, {0x10}, 0x12},
         RefusalCase{"key_without_seed", D, {0x27, 0x06, 0x12, 0x34}, 0x22},
         RefusalCase{"key_of_wrong_length", D, {0x27, 0x06, 0x12}, 0x12},
         RefusalCase{"level7_seed_in_default_session", D, {0x27, 0x07}, 0x80},
         RefusalCase{"unknown_access_level", D, {0x27, 0x01}, 0x12},
-        RefusalCase{"stop_without_session", D, {0x20}, 0x22},
-        RefusalCase{"reset_of_other_type", D, {0x11, 0x02}, 0x12},
+        RefusalCase{"stop_without_session", D, {0x20}, 0x22}, RefusalCase{"reset_of_other_type", D, {0x11, 0x02}, 0x12},
         RefusalCase{"unknown_service", D, {0x22, 0x01}, 0x11},
         // What only the diagnostic and programming sessions offer.
         RefusalCase{"snapshot_read_in_default_session", D, {0x21, 0x12}, 0x80},
@@ -67,11 +65,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"checksum_of_unknown_area", S84, {0x21, 0x83, 0x02}, 0x12},
         RefusalCase{"block_1A_past_its_count", S84, {0x21, 0x1A, 100}, 0x31},
         RefusalCase{"block_39_in_its_gap", S84, {0x21, 0x39, 0x40}, 0x31},
-        RefusalCase{"write_block_39_in_its_gap", S84, Bytes{0x3B, 0x39, 0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 0x31},
+        RefusalCase{"write_block_39_in_its_gap", S84,
+                    Bytes{0x3B, 0x39, 0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, 0x31},
         RefusalCase{"write_narrower_than_record", S84, {0x3B, 0x12, 1, 2, 3, 4}, 0x12},
         RefusalCase{"write_wider_than_record", S84, {0x3B, 0x36, 1, 2, 3}, 0x12},
-        RefusalCase{"write_4C_with_all_17_bytes", S84, Bytes{0x3B, 0x4C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 0x12},
-        RefusalCase{"write_17_with_wrong_sum", S84, Bytes{0x3B, 0x17, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0}, 0x31},
+        RefusalCase{"write_4C_with_all_17_bytes", S84,
+                    Bytes{0x3B, 0x4C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 0x12},
+        RefusalCase{"write_17_with_wrong_sum", S84, Bytes{0x3B, 0x17, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0},
+                    0x31},
         RefusalCase{"write_of_read_only_identifier", S84, Bytes{0x3B, 0x60, 1, 2, 3}, 0x12},
         RefusalCase{"unknown_routine", S84, {0x31, 0x77}, 0x12},
         RefusalCase{"routine_with_extra_byte", S84, {0x31, 0x09, 0x00}, 0x12},
@@ -108,8 +109,8 @@ TEST(EcuSecurity, AcceptsOnlyTheConfiguredLevel5Variant) {
         EXPECT_EQ(seed, (Bytes{0x67, 0x05, 0x00, 0x00}));
         const Bytes otherSeed = other.Do({0x27, 0x05});
         const uint16_t value = static_cast<uint16_t>(otherSeed[2] << 8 | otherSeed[3]);
-        const auto wrong = sim::SecurityKey(
-            accepted == 1 ? sim::KeyFormula::Level5Variant1 : sim::KeyFormula::Level5Variant2, value);
+        const auto wrong =
+            sim::SecurityKey(accepted == 1 ? sim::KeyFormula::Level5Variant1 : sim::KeyFormula::Level5Variant2, value);
         EXPECT_EQ(other.Do({0x27, 0x06, static_cast<uint8_t>(wrong >> 8), static_cast<uint8_t>(wrong)}),
                   (Bytes{0x7F, 0x27, 0x35}));
     }
@@ -137,4 +138,4 @@ TEST(EcuSecurity, KeyFormulaByHand) {
     EXPECT_EQ(sim::SecurityKey(sim::KeyFormula::Level5Variant2, 0x7C11), 0x0A92);
 }
 
-} // namespace
+}  // namespace

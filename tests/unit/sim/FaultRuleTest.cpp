@@ -60,11 +60,31 @@ TEST(FaultRule, ParsesEveryAction) {
 }
 
 TEST(FaultRule, RejectsWhatItCannotMean) {
-    for (const char* text : {"", "explode", "drop@3", "drop@XY", "drop@3D,nth=0", "drop,count=0", "drop,random=101",
-                             "delay@3D", "delay=abc", "nrc=7@21", "nrc=123@21", "unsupported=21@21AC",
-                             "no-routine-09@3109", "drop,sometimes", "nrc=21@90",
-                             "wrong-echo@94", "drop=5", "drop,count=2,always", "status=00@21BD", "status=01@90",
-                             "truncate=0", "junk-before=5", "unknown-sid=5", "repeat=2", "on=later@3D"}) {
+    for (const char* text : {"",
+                             "explode",
+                             "drop@3",
+                             "drop@XY",
+                             "drop@3D,nth=0",
+                             "drop,count=0",
+                             "drop,random=101",
+                             "delay@3D",
+                             "delay=abc",
+                             "nrc=7@21",
+                             "nrc=123@21",
+                             "unsupported=21@21AC",
+                             "no-routine-09@3109",
+                             "drop,sometimes",
+                             "nrc=21@90",
+                             "wrong-echo@94",
+                             "drop=5",
+                             "drop,count=2,always",
+                             "status=00@21BD",
+                             "status=01@90",
+                             "truncate=0",
+                             "junk-before=5",
+                             "unknown-sid=5",
+                             "repeat=2",
+                             "on=later@3D"}) {
         sim::FaultRule rule;
         std::string error;
         EXPECT_FALSE(sim::ParseFaultRule(text, rule, error)) << text;
@@ -74,10 +94,10 @@ TEST(FaultRule, RejectsWhatItCannotMean) {
 
 // An option that the action would ignore is refused: the rule would not do what it says.
 TEST(FaultRule, RefusesOptionsTheActionIgnores) {
-    for (const char* text : {"cut@3D,count=2", "unplug,always", "drop,repeat=2", "nrc=21@21,repeat=2",
-                             "nrc=78@31,service=21", "pending@31,service=21", "wrong-crc@2183,on=pending",
-                             "pending@31,on=pending", "unsupported@21AC,count=2", "no-routine-09,count=3",
-                             "status=01@21BD,on=pending"}) {
+    for (const char* text :
+         {"cut@3D,count=2", "unplug,always", "drop,repeat=2", "nrc=21@21,repeat=2", "nrc=78@31,service=21",
+          "pending@31,service=21", "wrong-crc@2183,on=pending", "pending@31,on=pending", "unsupported@21AC,count=2",
+          "no-routine-09,count=3", "status=01@21BD,on=pending"}) {
         sim::FaultRule rule;
         std::string error;
         EXPECT_FALSE(sim::ParseFaultRule(text, rule, error)) << text;
@@ -110,4 +130,4 @@ TEST(FaultRule, ValuesOfTheLineNoiseActions) {
     EXPECT_FALSE(sim::ParseFaultRule("stray=7F3", rule, error));
 }
 
-} // namespace
+}  // namespace

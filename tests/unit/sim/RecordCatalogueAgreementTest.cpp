@@ -36,4 +36,4 @@ TEST(RecordCatalogueAgreement, EverySnapshotRecordIsAnEcuRecordWithTheSameLayout
     }
 }
 
-} // namespace
+}  // namespace

@@ -65,4 +65,4 @@ TEST(RecordStore, HistoryHoldsUsedAndFreeEntriesAndAnEraseEmptiesIt) {
     EXPECT_TRUE(std::all_of(wiped.begin(), wiped.end(), [](uint8_t b) { return b == 0; }));
 }
 
-} // namespace
+}  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <nlohmann/json.hpp>
 
 #include "sim/RunReport.h"
@@ -20,8 +19,8 @@ TEST(RunReportJson, WritesEveryPartAndEscapesAnyByte) {
     const auto json = nlohmann::json::parse(text);
     EXPECT_EQ(json["requestsPerService"], (nlohmann::json{{"21", 3}, {"3D", 12}}));
     EXPECT_EQ(json["changedRecords"][0], (nlohmann::json{{"record", "21 17"}, {"atStart", "0102"}, {"now", "FFFF"}}));
-    EXPECT_EQ(json["areas"][0], (nlohmann::json{{"name", "base"}, {"begin", 0}, {"end", 131072}, {"crc", "E314"},
-                                                {"erased", true}}));
+    EXPECT_EQ(json["areas"][0],
+              (nlohmann::json{{"name", "base"}, {"begin", 0}, {"end", 131072}, {"crc", "E314"}, {"erased", true}}));
     EXPECT_EQ(json["history"][0], "00000000000000000000000000000000");
     EXPECT_EQ(json["identity"]["date"], "\u00FF\"x\\");
     EXPECT_EQ(json["faults"][0], (nlohmann::json{{"rule", "drop@3D"}, {"hits", 1}}));
@@ -31,4 +30,4 @@ TEST(RunReportJson, WritesEveryPartAndEscapesAnyByte) {
     EXPECT_EQ(text.find_first_of("\x80\xFF"), std::string::npos) << "plain ASCII on disk";
 }
 
-} // namespace
+}  // namespace

@@ -67,8 +67,8 @@ void SimHarness::Unlock(int level, int keyVariant) {
                          : keyVariant == 2 ? sim::KeyFormula::Level5Variant2
                                            : sim::KeyFormula::Level5Variant1;
     const uint16_t key = sim::SecurityKey(formula, value);
-    const auto answer = Ask({0x27, static_cast<uint8_t>(seedMode + 1), static_cast<uint8_t>(key >> 8),
-                             static_cast<uint8_t>(key)});
+    const auto answer =
+        Ask({0x27, static_cast<uint8_t>(seedMode + 1), static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key)});
     ASSERT_EQ(answer, (std::vector<uint8_t>{0x67, static_cast<uint8_t>(seedMode + 1), 0x34}));
 }
 

@@ -313,5 +313,4 @@ TEST(SimulatorFaults, EcuThatAcceptsNeitherLevel5Variant) {
     }
 }
 
-
-} // namespace
+}  // namespace

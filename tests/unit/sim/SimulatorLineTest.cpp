@@ -21,7 +21,8 @@ TEST(SimulatorLine, AnswerBytesArriveAtTheLinesTime) {
     EXPECT_TRUE(host.sim.TakeDue(answerStart + sim::ByteEndUs(0, 9600) - 1, 9600).empty());
     EXPECT_EQ(host.sim.TakeDue(answerStart + sim::ByteEndUs(0, 9600), 9600), Bytes{0x06});
     EXPECT_EQ(host.sim.NextEventTime(), answerStart + sim::ByteEndUs(1, 9600));
-    EXPECT_EQ(host.sim.TakeDue(answerStart + sim::ByteEndUs(6, 9600), 9600), Bytes(kVersionAnswer.begin() + 1, kVersionAnswer.end()));
+    EXPECT_EQ(host.sim.TakeDue(answerStart + sim::ByteEndUs(6, 9600), 9600),
+              Bytes(kVersionAnswer.begin() + 1, kVersionAnswer.end()));
     EXPECT_EQ(host.sim.NextEventTime(), std::nullopt);
 }
 
@@ -127,4 +128,4 @@ TEST(SimulatorLine, PowerCycleResetsTheEcuAndTheAdapter) {
     EXPECT_EQ(host.Ask({0x21, 0x12}), (Bytes{0x7F, 0x21, 0x80}));
 }
 
-} // namespace
+}  // namespace

@@ -12,15 +12,16 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes WriteMemory(uint32_t address, std::size_t count, uint8_t countByte) {
-    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
-            countByte};
+    Bytes r{0x3D, static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+            static_cast<uint8_t>(address), countByte};
     r.resize(r.size() + count, 0x00);
     return r;
 }
 
 // A write of `id` with `data` and, when asked, the record sum of the data after it.
 Bytes WriteLocal(uint8_t id, Bytes data, bool withSum, uint8_t sumOffset = 0) {
-    if (withSum) data.push_back(static_cast<uint8_t>(ByteSum(data.data(), static_cast<uint32_t>(data.size())) + sumOffset));
+    if (withSum)
+        data.push_back(static_cast<uint8_t>(ByteSum(data.data(), static_cast<uint32_t>(data.size())) + sumOffset));
     data.insert(data.begin(), {0x3B, id});
     return data;
 }
@@ -69,7 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       {"21 83 00 sent while the ECU erases"}},
         ViolationCase{"write_narrower_than_its_row",
-                      [](SimHarness& host) { InSession84(host, {0x3B, 0x12, 1, 2, 3, 4}, 0x12); },
+                      [](SimHarness& host) {
+                          InSession84(host, {0x3B, 0x12, 1, 2, 3, 4}, 0x12);
+                      },
                       {"3B 12 carries 4 data bytes, not 5"}},
         ViolationCase{"write_4C_with_the_17_bytes_read",
                       [](SimHarness& host) { InSession84(host, WriteLocal(0x4C, Bytes(17, 0x44), false), 0x12); },
@@ -129,4 +132,4 @@ INSTANTIATE_TEST_SUITE_P(
                       "pending=300@3109"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
+}  // namespace

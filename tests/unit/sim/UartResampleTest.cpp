@@ -44,4 +44,4 @@ TEST(UartResample, ByteEndRoundsUp) {
     EXPECT_EQ(sim::ByteEndUs(198, 38400), 51823u);
 }
 
-} // namespace
+}  // namespace

@@ -50,7 +50,10 @@ Image NewFirmware() {
     for (std::size_t i = 0; i < code.size(); ++i) code[i] = static_cast<uint8_t>(i * 7);
     image.Add(0x000000, code);
     Bytes info(192, 0xFF);
-    const char block[] = "Sep 29 2011\0" "14:02:37\0" "477E\0\x00\x01";
+    const char block[] =
+        "Sep 29 2011\0"
+        "14:02:37\0"
+        "477E\0\x00\x01";
     std::memcpy(info.data(), block, sizeof block - 1);
     image.Add(0x000100, info);
     image.Add(0x01FF40, code);
@@ -69,8 +72,8 @@ protected:
     void ExpectPositive(const Bytes& request) {
         const auto answer = host.Ask(request);
         ASSERT_TRUE(answer.has_value()) << "no answer to " << std::hex << int(request[0]);
-        ASSERT_EQ((*answer)[0], request[0] + 0x40) << "refused " << std::hex << int(request[0]) << " "
-                                                   << int(request[1]) << " code " << int(answer->back());
+        ASSERT_EQ((*answer)[0], request[0] + 0x40)
+            << "refused " << std::hex << int(request[0]) << " " << int(request[1]) << " code " << int(answer->back());
     }
     void Accept(int row) { ExpectPositive(RowPayload(row)); }
 
@@ -293,8 +296,9 @@ TEST_F(UpdateSequence, SkippedRestoreLeavesFactoryRecordsInTheReport) {
     for (const auto& change : report.changedRecords) {
         if (change.record == "21 69" || change.record == "21 39") continue;
         const std::size_t writable = change.atStart.size() - (change.record == "1A 4C" ? 6 : 0);
-        for (std::size_t i = 0; i < writable; ++i) EXPECT_NE(change.now[i], change.atStart[i]) << change.record << " byte " << i;
+        for (std::size_t i = 0; i < writable; ++i)
+            EXPECT_NE(change.now[i], change.atStart[i]) << change.record << " byte " << i;
     }
 }
 
-} // namespace
+}  // namespace

@@ -77,9 +77,9 @@ TEST(CliOptions, TheConnectTimeOutInEffect) {
 TEST(CliOptions, HelpIsPrintedAndEndsTheProgramWell) {
     const Parsed help = Parse({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume",
-                               "--no-journal", "--list-journals", "--port", "--connect-timeout", "--report",
-                               "--version"})
+    for (const char* option :
+         {"--yes", "--debug-file", "--list-ports", "--trace", "--resume", "--no-resume", "--no-journal",
+          "--list-journals", "--port", "--connect-timeout", "--report", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -96,9 +96,9 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
     const std::vector<std::vector<const char*>> cases = {
         {"--bogus"},
         {"positional"},
-        {"--debug-file"},                // its path is missing
-        {"--debug-file", ""},            // an empty name
-        {"--debug-file", "/"},           // a directory
+        {"--debug-file"},       // its path is missing
+        {"--debug-file", ""},   // an empty name
+        {"--debug-file", "/"},  // a directory
         {"--trace", "/"},
         {"--trace"},
         {"--yes=maybe"},
@@ -124,4 +124,4 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
     }
 }
 
-} // namespace
+}  // namespace

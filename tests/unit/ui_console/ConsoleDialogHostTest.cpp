@@ -1,15 +1,14 @@
 // The dialog as the console shows it: only new status texts, the ECU's fields when they are
 // shown, message boxes and the open-file dialog as prompts answered by options or typed lines.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <memory>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "TestBench.h"
 #include "app/ControlIds.h"
@@ -31,7 +30,8 @@ protected:
         close(fds[1]);
         inputFd_ = fds[0];
         input_ = std::make_unique<LineInput>(inputFd_, [this] { loop_.Wake(); });
-        host_ = std::make_unique<ConsoleDialogHost>(loop_, output_, *input_, std::move(answers), std::move(describePort));
+        host_ =
+            std::make_unique<ConsoleDialogHost>(loop_, output_, *input_, std::move(answers), std::move(describePort));
     }
     ~ConsoleHostTest() override {
         host_.reset();
@@ -61,10 +61,11 @@ TEST_F(ConsoleHostTest, PrintsEachNewStatusTextOnceAndTheFieldsWhenTheyAreShown)
         host.ShowItem(id, true);
     host.ShowItem(ControlId::DateValue, true);  // already shown: not again
     host.SetItemText(ControlId::StatusLine, "Pre-loaded with K410");
-    EXPECT_EQ(out_.str(), "Writing (Base) - 3%\n"
-                          "Date: Mar 14 2010\n"
-                          "Software Version: 304E\n"
-                          "Pre-loaded with K410\n");
+    EXPECT_EQ(out_.str(),
+              "Writing (Base) - 3%\n"
+              "Date: Mar 14 2010\n"
+              "Software Version: 304E\n"
+              "Pre-loaded with K410\n");
     EXPECT_EQ(host.StatusText(), "Pre-loaded with K410");
 }
 
@@ -79,8 +80,9 @@ TEST_F(ConsoleHostTest, TheConnectionsLineNamesThePortsDevice) {
     host_->SetItemText(ControlId::StatusLine, "Connecting to Com Port  [  7  ]");
     host_->SetItemText(ControlId::StatusLine, "Connected to Com Port  [  7  ]");
     CandidateIndex() = 0;
-    EXPECT_EQ(out_.str(), "Connecting to Com Port  [  7  ]\n"
-                          "Connected to Com Port  [  7  ]  (COM7: USB Serial Port)\n");
+    EXPECT_EQ(out_.str(),
+              "Connecting to Com Port  [  7  ]\n"
+              "Connected to Com Port  [  7  ]  (COM7: USB Serial Port)\n");
     EXPECT_EQ(host_->StatusText(), "Connected to Com Port  [  7  ]");
 }
 
@@ -94,9 +96,10 @@ TEST_F(ConsoleHostTest, WithYesMessageBoxesAreAnsweredAtOnceAndTheDebugFileByIts
     std::string path = "debug.txt";
     EXPECT_TRUE(host_->ChooseFile(path, "Save debug information"));
     EXPECT_EQ(path, "/tmp/debug.txt");
-    EXPECT_EQ(out_.str(), "User Input Required: Reset ECU First, Then Click OK [OK]\n"
-                          "Flash Updater: Comm Thread Error [OK]\n"
-                          "Save debug information: /tmp/debug.txt\n");
+    EXPECT_EQ(out_.str(),
+              "User Input Required: Reset ECU First, Then Click OK [OK]\n"
+              "Flash Updater: Comm Thread Error [OK]\n"
+              "Save debug information: /tmp/debug.txt\n");
 }
 
 TEST_F(ConsoleHostTest, PromptsTakeTheOperatorsLinesAndGiveUpAtTheEndOfTheInput) {
@@ -154,4 +157,4 @@ TEST_F(ConsoleHostTest, ARequestedCloseEndsAWaitingPrompt) {
     close(fds[1]);
 }
 
-} // namespace
+}  // namespace

@@ -16,12 +16,13 @@ TEST(ConsoleOutput, OnATerminalTheBusyLineIsRedrawnInPlaceAndMovesBelowEachNewLi
     output.ShowBusyLine("[-#-]");  // shorter: the old last character is blanked
     output.PrintLine("Connected");
     output.HideBusyLine();
-    EXPECT_EQ(out.str(), "\r[#---]"
-                         "\r[-#-] "
-                         "\r      \r"
-                         "Connected\n"
-                         "\r[-#-]"
-                         "\r     \r");
+    EXPECT_EQ(out.str(),
+              "\r[#---]"
+              "\r[-#-] "
+              "\r      \r"
+              "Connected\n"
+              "\r[-#-]"
+              "\r     \r");
 }
 
 TEST(ConsoleOutput, IntoAFileOnlyTheLinesAreWrittenWithoutAnyControlCharacter) {
@@ -29,13 +30,16 @@ TEST(ConsoleOutput, IntoAFileOnlyTheLinesAreWrittenWithoutAnyControlCharacter) {
     ConsoleOutput output(out, false);
     output.ShowBusyLine("[#---]");
     output.PrintLine("Connected to Com Port  [  1  ]");
-    output.PrintLine("Date: Mar\x1b[2J 14\x9b" "2010\x7f");  // from the ECU: must not steer a terminal
+    output.PrintLine(
+        "Date: Mar\x1b[2J 14\x9b"
+        "2010\x7f");  // from the ECU: must not steer a terminal
     output.PrintLine("two\r\nlines");
     output.HideBusyLine();
-    EXPECT_EQ(out.str(), "Connected to Com Port  [  1  ]\n"
-                         "Date: Mar?[2J 14?2010?\n"
-                         "two\n"
-                         "lines\n");
+    EXPECT_EQ(out.str(),
+              "Connected to Com Port  [  1  ]\n"
+              "Date: Mar?[2J 14?2010?\n"
+              "two\n"
+              "lines\n");
     EXPECT_EQ(output.LastLine(), "lines");
 }
 
@@ -51,4 +55,4 @@ TEST(BusyLineText, MarksTheActiveBlockAndNothingOutsideTheRow) {
     EXPECT_LE(BusyLineText(1 << 30, 5).size(), 80u);
 }
 
-} // namespace
+}  // namespace

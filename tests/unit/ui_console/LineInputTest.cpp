@@ -1,7 +1,6 @@
 // Type-ahead on a terminal never answers a later question; answers piped in by a script do.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -75,7 +74,7 @@ TEST(LineInput, FromAPipeEveryLineIsKeptForTheQuestionsToCome) {
     Arrivals arrivals;
     LineInput input(fds[0], [&] { arrivals.Arrived(); });
     input.DiscardTypeAhead();
-    EXPECT_FALSE(input.Ended());                                 // starts the reader
+    EXPECT_FALSE(input.Ended());                                                         // starts the reader
     while (arrivals.Count() < 2) ASSERT_TRUE(arrivals.AwaitMoreThan(arrivals.Count()));  // the lines, the end
     input.DiscardTypeAhead();
     EXPECT_EQ(input.TakeLine(), "y");
@@ -83,4 +82,4 @@ TEST(LineInput, FromAPipeEveryLineIsKeptForTheQuestionsToCome) {
     close(fds[0]);
 }
 
-} // namespace
+}  // namespace

@@ -1,6 +1,5 @@
 // The JSON a run leaves for scripts and support with --report.
 #include <gtest/gtest.h>
-
 #include <nlohmann/json.hpp>
 
 #include "TemporaryFolder.h"
@@ -66,7 +65,8 @@ TEST(RunReport, WhatNeverCameIsNullAndNoTextBreaksTheJson) {
     report.ecu.vin = std::string("\xff\xfe\"\\", 4);  // the ECU's bytes, not UTF-8
     const json parsed = json::parse(RunReportJson(report));
     for (const char* field : {"port", "image", "journal"}) EXPECT_TRUE(parsed[field].is_null()) << field;
-    for (const char* field : {"hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"})
+    for (const char* field :
+         {"hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"})
         EXPECT_TRUE(parsed["ecu"][field].is_null()) << field;
     EXPECT_TRUE(parsed["checksums"]["base"].is_null());
     EXPECT_TRUE(parsed["checksums"]["upper"].is_null());
@@ -86,4 +86,4 @@ TEST(RunReport, IsWrittenWholeInPlaceOfAnEarlierOne) {
     EXPECT_FALSE(reason.empty());
 }
 
-} // namespace
+}  // namespace

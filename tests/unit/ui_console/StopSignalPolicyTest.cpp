@@ -31,7 +31,8 @@ TEST(StopSignalPolicy, SequencesOfSignals) {
         {"a hang-up while changing is ignored", {{0ms, HangUp, true, GoOn}, {1s, HangUp, true, GoOn}}},
         {"a hang-up does not count as the second interrupt",
          {{0ms, Interrupt, true, Warn}, {1s, HangUp, true, GoOn}, {2s, Interrupt, true, Close}}},
-        {"after the final text an interrupt stops at once", {{0ms, Interrupt, true, Warn}, {1s, Interrupt, false, Close}}},
+        {"after the final text an interrupt stops at once",
+         {{0ms, Interrupt, true, Warn}, {1s, Interrupt, false, Close}}},
     };
     for (const auto& [name, steps] : cases) {
         SCOPED_TRACE(name);
@@ -42,4 +43,4 @@ TEST(StopSignalPolicy, SequencesOfSignals) {
     }
 }
 
-} // namespace
+}  // namespace

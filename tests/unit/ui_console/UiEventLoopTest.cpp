@@ -151,4 +151,4 @@ TEST(UiEventLoop, AWakeDuringTheTestOfTheConditionIsNotLost) {
     EXPECT_EQ(tests, 2);
 }
 
-} // namespace
+}  // namespace

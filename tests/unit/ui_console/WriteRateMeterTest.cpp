@@ -27,4 +27,4 @@ TEST(WriteRateMeter, StartsAgainWhenTheAreaIsWrittenAnewOrRestarted) {
     EXPECT_EQ(meter.Describe(t0 + 4s, 576, 1920), "576 of 1920 bytes");
 }
 
-} // namespace
+}  // namespace
