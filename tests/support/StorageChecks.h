@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <latch>
+#include <future>
 #include <memory>
 #include <span>
 #include <string>
@@ -30,13 +30,17 @@ void ExpectTheSameNameReservedAtOnceGivesAFileEach(FolderStorage& first, FolderS
         const std::string stem = "20261210-130603-unknown-vin-" + std::to_string(round);
         std::string paths[2], reasons[2];
         std::unique_ptr<StorageLock> locks[2];
-        std::latch start(2);
+        // Both threads wait for one start. (Not std::latch: the MinGW build's atomic wait under it
+        // can miss its wake-up and hang.)
+        std::promise<void> go;
+        const std::shared_future<void> start = go.get_future().share();
         auto reserve = [&](int i, FolderStorage& storage) {
-            start.arrive_and_wait();
+            start.wait();
             locks[i] = storage.CreateLocked(stem, ".journal", BytesOf(std::to_string(i)), paths[i], reasons[i]);
         };
         std::thread one(reserve, 0, std::ref(first));
         std::thread two(reserve, 1, std::ref(second));
+        go.set_value();
         one.join();
         two.join();
         ASSERT_TRUE(locks[0] && locks[1]) << reasons[0] << reasons[1];

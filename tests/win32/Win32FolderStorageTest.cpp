@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <latch>
 #include <thread>
 
 #include "StorageChecks.h"

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <latch>
 #include <thread>
 
 #include "StorageChecks.h"
