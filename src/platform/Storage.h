@@ -58,6 +58,9 @@ public:
     // Reads a file unless someone else holds its lock (InUse, with kStorageInUse as the reason);
     // files larger than `limit` are refused rather than read. With `keep`, the caller takes the
     // lock (exclusively) as it reads and keeps it in *keep; the content read is the content locked.
+    // Such a read opens the file for writing too: an NFS home grants an exclusive lock only then.
+    // InUse means only that someone else holds the lock; any other failure to take it is Failed,
+    // with the system's reason naming the file.
     virtual ReadOutcome Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out, std::string& reason,
                              std::unique_ptr<StorageLock>* keep = nullptr) = 0;
     // The full paths of the regular files of the folder (links are none); empty when the folder

@@ -72,9 +72,12 @@ enum class Opened { Locked, InUse, Missing, Failed };
 // keeps holders away, not readers). A rename puts another file under the path, so the lock counts
 // only while the path still names the file locked.
 Opened OpenLocked(const std::string& path, int how, Descriptor& file, std::string& reason) {
+    // On NFS flock is emulated with fcntl locks, and an exclusive one needs a descriptor open for
+    // writing: without it the lock fails there however free the file is.
+    const int access = how == LOCK_EX ? O_RDWR : O_RDONLY;
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         // O_NONBLOCK: a FIFO planted under the name must not hang the open.
-        file = Descriptor(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        file = Descriptor(open(path.c_str(), access | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
         if (!file) {
             const int error = errno;
             reason = path + ": " + ErrorText(error);
@@ -90,7 +93,9 @@ Opened OpenLocked(const std::string& path, int how, Descriptor& file, std::strin
             return Opened::Failed;
         }
         if (flock(file.get(), how | LOCK_NB) != 0) {
-            const bool held = errno == EWOULDBLOCK;
+            // Only a lock someone holds is "in use"; any other failure (no lock manager on a network
+            // share, say) must not pass for another run.
+            const bool held = errno == EWOULDBLOCK || errno == EAGAIN;
             reason = held ? path + ": " + kStorageInUse : Failure(path);
             return held ? Opened::InUse : Opened::Failed;
         }

@@ -1,11 +1,16 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -16,7 +21,44 @@
 
 namespace {
 
+// How flock(2) behaves in this test program, set by a test for its own length (FlockAs).
+std::atomic<bool> flockAsOnNfs{false};
+std::atomic<int> flockFailure{0};
+
+}  // namespace
+
+// flock(2) for the storage under test, which is linked into this program: the system's, unless a
+// test makes it fail with an error of its choosing, or behave as on an NFS home, where it is
+// emulated with fcntl locks and so takes an exclusive lock only on a descriptor open for writing.
+extern "C" int flock(int fd, int operation) noexcept {
+    if (const int error = flockFailure.load()) {
+        errno = error;
+        return -1;
+    }
+    if (flockAsOnNfs.load() && (operation & LOCK_EX) != 0 && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+        errno = EBADF;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_flock, fd, operation));
+}
+
+namespace {
+
 namespace fs = std::filesystem;
+
+class FlockAs {
+public:
+    FlockAs(bool onNfs, int failure) {
+        flockAsOnNfs = onNfs;
+        flockFailure = failure;
+    }
+    ~FlockAs() {
+        flockAsOnNfs = false;
+        flockFailure = 0;
+    }
+    FlockAs(const FlockAs&) = delete;
+    FlockAs& operator=(const FlockAs&) = delete;
+};
 
 TEST(FolderStorage, ReplacesWholeFilesAndListsOnlyFiles) {
     TemporaryFolder root;
@@ -116,6 +158,58 @@ TEST_F(TwoInstances, AHeldFileIsInUseForEveryOtherOpenUntilItsLockGoes) {
     taken.reset();
     ASSERT_EQ(first.Read(path, 100, read, reason), ReadOutcome::Read) << reason;
     EXPECT_EQ(Text(read), "superseded");
+}
+
+TEST_F(TwoInstances, ALockIsKeptOnAnNfsHomeToo) {
+    const FlockAs nfs(true, 0);
+    std::string path;
+    Create(first, "saved", path).reset();
+
+    std::unique_ptr<StorageLock> taken;
+    ASSERT_EQ(second.Read(path, 100, read, reason, &taken), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "saved");
+    EXPECT_EQ(first.Read(path, 100, read, reason), ReadOutcome::InUse);
+    ASSERT_TRUE(second.WriteAtomically(path, BytesOf("programming"), reason, taken.get())) << reason;
+    EXPECT_EQ(first.Read(path, 100, read, reason), ReadOutcome::InUse);
+    taken.reset();
+    ASSERT_EQ(first.Read(path, 100, read, reason, &taken), ReadOutcome::Read) << reason;
+    EXPECT_EQ(Text(read), "programming");
+
+    // Opened for writing, but never made.
+    const std::string missing = first.PathOf("missing.journal");
+    std::unique_ptr<StorageLock> none;
+    EXPECT_EQ(first.Read(missing, 100, read, reason, &none), ReadOutcome::Failed);
+    EXPECT_EQ(reason, missing + ": No such file or directory");
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+// The caller treats InUse as another run's journal and leaves it be: a lock that fails for any
+// other reason must not pass for that.
+TEST_F(TwoInstances, OnlyALockSomeoneHoldsIsInUse) {
+    std::string path;
+    Create(first, "saved", path).reset();
+    const struct {
+        int error;
+        ReadOutcome outcome;
+        const char* said;  // after the path
+    } cases[] = {
+        {EWOULDBLOCK, ReadOutcome::InUse, ": in use by another run"},
+        {ENOLCK, ReadOutcome::Failed, ": No locks available"},
+        {EBADF, ReadOutcome::Failed, ": Bad file descriptor"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        const FlockAs failing(false, c.error);
+        for (const bool keeping : {false, true}) {
+            std::unique_ptr<StorageLock> taken;
+            EXPECT_EQ(second.Read(path, 100, read, reason, keeping ? &taken : nullptr), c.outcome);
+            EXPECT_EQ(reason, path + c.said);
+            EXPECT_FALSE(taken);
+        }
+        EXPECT_FALSE(second.WriteAtomically(path, BytesOf("theirs"), reason));
+        EXPECT_EQ(reason, path + c.said);
+    }
+    EXPECT_EQ(TemporaryFolder::ReadAll(path), "saved");
 }
 
 TEST_F(TwoInstances, ALockServesOnlyItsOwnFile) {
