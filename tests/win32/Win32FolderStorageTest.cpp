@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -12,6 +13,58 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// Whether `file` is the file under `path` now: the same file index (a file renamed by path keeps
+// on its handle the name it was opened by, and under Wine loses its volume's serial number).
+bool IsUnder(HANDLE file, const std::wstring& path) {
+    const HANDLE named =
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (named == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION one{}, other{};
+    const bool same = GetFileInformationByHandle(file, &one) && GetFileInformationByHandle(named, &other) &&
+                      one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
+    CloseHandle(named);
+    return same;
+}
+
+// Set by a test for its own length (FlushFails): flushes fail for the file under this path, or
+// for every other file.
+std::wstring flushFailurePath;
+bool flushFailsUnderThePath = false;
+std::atomic<bool> flushFails{false};
+
+BOOL WINAPI FlushUnlessItFails(HANDLE file) {
+    if (flushFails.load() && IsUnder(file, flushFailurePath) == flushFailsUnderThePath) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    static const auto flush = reinterpret_cast<BOOL(WINAPI*)(HANDLE)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "FlushFileBuffers")));
+    return flush(file);
+}
+
+class FlushFails {
+public:
+    FlushFails(const std::string& path, bool underThePath) {
+        flushFailurePath = fs::path(std::u8string(path.begin(), path.end())).wstring();
+        flushFailsUnderThePath = underThePath;
+        flushFails = true;
+    }
+    ~FlushFails() { flushFails = false; }
+    FlushFails(const FlushFails&) = delete;
+    FlushFails& operator=(const FlushFails&) = delete;
+};
+
+}  // namespace
+
+// The storage under test is linked into this program, and calls FlushFileBuffers through this
+// import pointer: defined here, it takes the place of kernel32's.
+extern "C" {
+BOOL(WINAPI* __imp_FlushFileBuffers)(HANDLE) = FlushUnlessItFails;
+}
+
+namespace {
 
 // The program holds paths as UTF-8; std::filesystem on Windows takes narrow text as the ANSI
 // code page.
@@ -71,6 +124,72 @@ TEST_F(Win32FolderStorage, AHeldFileIsInUseForEveryOtherOpenUntilItsLockGoes) {
     taken.reset();
     ASSERT_EQ(first.Read(path, 100, read, reason), ReadOutcome::Read) << reason;
     EXPECT_EQ(Text(read), "superseded");
+}
+
+// The caller treats InUse as another run's journal and leaves it be: a file that fails to open
+// for any other reason must not pass for that.
+TEST_F(Win32FolderStorage, OnlyASharingViolationIsInUse) {
+    std::string held;
+    auto lock = first.CreateLocked("held", ".journal", BytesOf("saved"), held, reason);
+    ASSERT_TRUE(lock) << reason;
+    const std::string folderInside = first.PathOf("sub");
+    ASSERT_TRUE(fs::create_directory(FromUtf8(folderInside)));
+    const struct {
+        std::string path;
+        ReadOutcome outcome;
+    } cases[] = {
+        {held, ReadOutcome::InUse},
+        {folderInside, ReadOutcome::Failed},
+        {first.PathOf("missing.journal"), ReadOutcome::Failed},
+    };
+    for (const auto& c : cases) {
+        for (const bool keeping : {false, true}) {
+            SCOPED_TRACE(c.path + (keeping ? ", kept" : ""));
+            std::unique_ptr<StorageLock> taken;
+            EXPECT_EQ(second.Read(c.path, 100, read, reason, keeping ? &taken : nullptr), c.outcome);
+            EXPECT_FALSE(taken);
+            if (c.outcome == ReadOutcome::InUse) {
+                EXPECT_EQ(reason, c.path + ": in use by another run");
+            } else {
+                EXPECT_EQ(reason.rfind(c.path + ": ", 0), 0u) << reason;
+                EXPECT_NE(reason, c.path + ": in use by another run");
+            }
+        }
+    }
+}
+
+// The journal's programming mark counts on a rewrite being on the disk when the call returns: its
+// content before it is put under the name, and the rename after. A flush that fails fails the
+// call with the system's reason; the lock stays on whatever is under the name.
+TEST_F(Win32FolderStorage, ARewriteSucceedsOnlyOnceItIsOnTheDisk) {
+    const struct {
+        const char* stem;
+        bool underTheName;  // whether the flush that fails is of the file under the journal's name
+        const char* left;   // the content under the name after the failure
+    } cases[] = {
+        {"content-not-flushed", false, "saved"},
+        {"rename-not-flushed", true, "programming"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stem);
+        std::string path;
+        auto lock = first.CreateLocked(c.stem, ".journal", BytesOf("saved"), path, reason);
+        ASSERT_TRUE(lock) << reason;
+        {
+            const FlushFails failing(path, c.underTheName);
+            EXPECT_FALSE(first.WriteAtomically(path, BytesOf("programming"), reason, lock.get()));
+        }
+        // The reason names the file flushed: the temporary one beside the journal, or the journal.
+        const std::string named = c.underTheName ? path + ": " : path + ".tmp-";
+        EXPECT_EQ(reason.rfind(named, 0), 0u) << reason;
+        EXPECT_GT(reason.size(), named.size() + 2) << "the system's reason follows the name";
+        EXPECT_EQ(second.Read(path, 100, read, reason), ReadOutcome::InUse);
+        lock.reset();
+        ASSERT_EQ(second.Read(path, 100, read, reason), ReadOutcome::Read) << reason;
+        EXPECT_EQ(Text(read), c.left);
+    }
+    for (const std::string& listed : first.List())
+        EXPECT_EQ(listed.find(".tmp-"), std::string::npos) << listed << ": a temporary file left";
 }
 
 TEST_F(Win32FolderStorage, RunsReservingTheSameNameAtOnceGetAFileEach) {

@@ -313,8 +313,15 @@ bool FolderStorage::WriteAtomically(const std::string& path, std::span<const uin
         return false;
     }
     FileHandle placed = temporary.Placed();
+    // A rename through the handle is committed by NTFS lazily, unlike MoveFileExW's write-through:
+    // after a power cut the old content could be back although this call said the new one was in
+    // place. Flushing the renamed file commits NTFS's log, and the rename in it, so the folder
+    // needs no flush of its own. (After the write-through move there is nothing left to flush.)
+    // The new content stays locked whatever the flush answers: it is under the name now.
+    const bool flushed = FlushFileBuffers(placed.get()) != 0;
+    if (!flushed) reason = Failure(path);
     if (held) held->File() = std::move(placed);
-    return true;
+    return flushed;
 }
 
 ReadOutcome FolderStorage::Read(const std::string& path, std::size_t limit, std::vector<uint8_t>& out,
