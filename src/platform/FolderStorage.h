@@ -20,6 +20,7 @@ public:
     std::string PathOf(std::string_view name) const override;
     bool Holds(const std::string& path) const override;
     bool CheckFolder(std::string& reason) override;
+    bool CheckFolderForReading(std::string& reason) override;
     std::unique_ptr<StorageLock> CreateLocked(std::string_view stem, std::string_view suffix,
                                               std::span<const uint8_t> bytes, std::string& path,
                                               std::string& reason) override;

@@ -40,6 +40,9 @@ public:
     // others. False with the reason, naming the folder and what is wrong, otherwise. The calls
     // that write make a missing folder the same way, but judge none.
     virtual bool CheckFolder(std::string& reason) = 0;
+    // The same judgement before reading the folder, making nothing: a missing folder is fine
+    // (nothing to read); anything else wrong is false with the reason CheckFolder gives.
+    virtual bool CheckFolderForReading(std::string& reason) = 0;
 
     // Reserves a new file named stem + suffix, else stem + "-2" + suffix, "-3", ...: never a name
     // that exists, nor one another process or thread takes at the same moment. Writes the bytes

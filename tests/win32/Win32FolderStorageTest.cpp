@@ -192,6 +192,25 @@ TEST_F(Win32FolderStorage, ARewriteSucceedsOnlyOnceItIsOnTheDisk) {
         EXPECT_EQ(listed.find(".tmp-"), std::string::npos) << listed << ": a temporary file left";
 }
 
+TEST_F(Win32FolderStorage, TheFolderIsCheckedForReadingWithoutBeingMade) {
+    // Missing, its parent too: nothing to read.
+    EXPECT_TRUE(first.CheckFolderForReading(reason)) << reason;
+    EXPECT_FALSE(fs::exists(root.Path() / L"Zo\u00EB"));
+    ASSERT_TRUE(first.CheckFolder(reason)) << reason;
+    EXPECT_TRUE(first.CheckFolderForReading(reason)) << reason;
+
+    // Judged as CheckFolder judges it.
+    const std::string file = Utf8(root.Path() / L"Zo\u00EB" / L"a-file");
+    TemporaryFolder::WriteAll(FromUtf8(file), "");
+    FolderStorage onAFile(file);
+    EXPECT_FALSE(onAFile.CheckFolderForReading(reason));
+    EXPECT_EQ(reason, file + ": not a folder");
+    EXPECT_FALSE(onAFile.CheckFolder(reason));
+    EXPECT_EQ(reason, file + ": not a folder");
+    EXPECT_FALSE(FolderStorage("").CheckFolderForReading(reason));
+    EXPECT_EQ(reason, "no folder named");
+}
+
 TEST_F(Win32FolderStorage, RunsReservingTheSameNameAtOnceGetAFileEach) {
     constexpr int kRounds = 10;
     // The lock's handle shares no writing; the file reads once it is let go.

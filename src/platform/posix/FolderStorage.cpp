@@ -119,6 +119,25 @@ bool MakeFolders(const std::string& folder, std::string& reason) {
     return true;
 }
 
+// Whether the folder described by `info` may hold the program's state.
+bool JudgeFolder(const std::string& folder, const struct stat& info, std::string& reason) {
+    if (!S_ISDIR(info.st_mode)) {
+        reason = folder + ": not a folder";
+        return false;
+    }
+    if (info.st_uid != geteuid()) {
+        reason = folder + ": belongs to another user";
+        return false;
+    }
+    if ((info.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        reason = folder + ": open to other users (mode " + mode + ")";
+        return false;
+    }
+    return true;
+}
+
 // The rename itself is on the disk only once the folder is.
 bool SyncFolder(const std::string& folder, std::string& reason) {
     const Descriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -223,21 +242,24 @@ bool FolderStorage::CheckFolder(std::string& reason) {
         reason = Failure(folder_);
         return false;
     }
-    if (!S_ISDIR(info.st_mode)) {
-        reason = folder_ + ": not a folder";
+    return JudgeFolder(folder_, info, reason);
+}
+
+bool FolderStorage::CheckFolderForReading(std::string& reason) {
+    if (folder_.empty()) {
+        reason = "no folder named";
         return false;
     }
-    if (info.st_uid != geteuid()) {
-        reason = folder_ + ": belongs to another user";
+    struct stat info {};
+    if (stat(folder_.c_str(), &info) != 0) {
+        const int error = errno;
+        // Missing: nothing to read. A link that leads nowhere is not missing, as CheckFolder sees it.
+        struct stat link {};
+        if (error == ENOENT && lstat(folder_.c_str(), &link) != 0) return true;
+        reason = folder_ + ": " + ErrorText(error);
         return false;
     }
-    if ((info.st_mode & 077) != 0) {
-        char mode[8];
-        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-        reason = folder_ + ": open to other users (mode " + mode + ")";
-        return false;
-    }
-    return true;
+    return JudgeFolder(folder_, info, reason);
 }
 
 std::unique_ptr<StorageLock> FolderStorage::CreateLocked(std::string_view stem, std::string_view suffix,

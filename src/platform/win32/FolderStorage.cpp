@@ -53,6 +53,17 @@ bool MakeFolders(const std::string& folder, std::string& reason) {
     return true;
 }
 
+// Whether the folder with these attributes may hold the program's state. No check of owner or
+// access: the folder lies under the user's own profile (%LOCALAPPDATA%), which Windows keeps to
+// that user.
+bool JudgeFolder(const std::string& folder, DWORD attributes, std::string& reason) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        reason = folder + ": not a folder";
+        return false;
+    }
+    return true;
+}
+
 // The full path of the folder `path` lies in, without a trailing separator unless it is a drive's
 // root, and the name `path` ends in; false when it ends in none.
 bool SplitFullPath(const std::string& path, std::wstring& folder, std::wstring& name) {
@@ -258,13 +269,22 @@ bool FolderStorage::CheckFolder(std::string& reason) {
         reason = Failure(folder_);
         return false;
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        reason = folder_ + ": not a folder";
+    return JudgeFolder(folder_, attributes, reason);
+}
+
+bool FolderStorage::CheckFolderForReading(std::string& reason) {
+    if (folder_.empty()) {
+        reason = "no folder named";
         return false;
     }
-    // No check of owner or access: the folder lies under the user's own profile
-    // (%LOCALAPPDATA%), which Windows keeps to that user.
-    return true;
+    const DWORD attributes = GetFileAttributesW(WideText(folder_).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;  // nothing to read
+        reason = Failure(folder_, error);
+        return false;
+    }
+    return JudgeFolder(folder_, attributes, reason);
 }
 
 std::unique_ptr<StorageLock> FolderStorage::CreateLocked(std::string_view stem, std::string_view suffix,

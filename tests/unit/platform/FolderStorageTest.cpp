@@ -313,6 +313,12 @@ TEST(FolderStorageCheck, TheFolderMustBeTheUsersAlone) {
              TemporaryFolder::WriteAll(f, "");
          },
          ": not a folder"},
+        {"a link that leads nowhere",
+         [](const std::string& f) {
+             fs::create_directories(fs::path(f).parent_path());
+             fs::create_directory_symlink(f + "-gone", f);
+         },
+         ": No such file or directory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -321,6 +327,17 @@ TEST(FolderStorageCheck, TheFolderMustBeTheUsersAlone) {
         c.prepare(folder);
         FolderStorage storage(folder);
         std::string reason;
+        // Checked for reading first, which judges the same but makes nothing (a missing folder is
+        // nothing to read).
+        const auto before = root.Names();
+        const bool there = fs::exists(fs::symlink_status(folder));
+        EXPECT_EQ(storage.CheckFolderForReading(reason), !c.wrong) << reason;
+        if (c.wrong) {
+            EXPECT_EQ(reason, folder + c.wrong);
+        }
+        EXPECT_EQ(root.Names(), before);
+        EXPECT_EQ(fs::exists(fs::symlink_status(folder)), there);
+
         if (!c.wrong) {
             EXPECT_TRUE(storage.CheckFolder(reason)) << reason;
             EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
@@ -331,6 +348,9 @@ TEST(FolderStorageCheck, TheFolderMustBeTheUsersAlone) {
     }
     std::string reason;
     EXPECT_FALSE(FolderStorage("").CheckFolder(reason));
+    EXPECT_EQ(reason, "no folder named");
+    EXPECT_FALSE(FolderStorage("").CheckFolderForReading(reason));
+    EXPECT_EQ(reason, "no folder named");
 }
 
 TEST(FolderStorageCheck, AFolderOfAnotherUserIsRefused) {
@@ -344,6 +364,8 @@ TEST(FolderStorageCheck, AFolderOfAnotherUserIsRefused) {
     FolderStorage storage(folder);
     std::string reason;
     EXPECT_FALSE(storage.CheckFolder(reason));
+    EXPECT_EQ(reason, folder + ": belongs to another user");
+    EXPECT_FALSE(storage.CheckFolderForReading(reason));
     EXPECT_EQ(reason, folder + ": belongs to another user");
 }
 
