@@ -8,12 +8,15 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/CTqBusyProgressCtrl.h"
+#include "app/RecoveryText.h"
 #include "ecu/EcuDataSnapshot.h"
 #include "ecu/EcuIdentification.h"
 #include "images/FlashContainer.h"
 #include "images/ImageResources.h"
+#include "journal/ChooseJournal.h"
 #include "journal/Journal.h"
 #include "journal/JournalSettings.h"
 #include "link/CommThread.h"
@@ -66,7 +69,7 @@ struct PlatformServices {
 //   finalAnswerDue/Ticks ...... W: RX (pending answer, gate), UI (overdue)          atomic
 //   Session fields (resetByService, modelKnown, modelCode, variant, softwareVersionNumber,
 //   addressRetries, checksum failures, secondKeyTried, snapshotReading, securitySeed,
-//   infoBlockErased, historyEntryAdded)
+//   infoBlock, historyEntryAdded)
 //                             W/R: RX (handlers); UI only in initialisation (before RX exists)
 //                             and in OnProceed, which the image choice on RX enables through a
 //                             synchronous window call, after which RX handles nothing in stage 0.
@@ -181,6 +184,9 @@ public:
     void OnTimeReply(const Response& response);
     void OnVersionReply(const Response& response);
     void ApplyModelPolicy(const Response& response);
+    // The text that ends the run when the model code, variant or software date read may not be
+    // updated; null when they may.
+    const char* RefusedByModelPolicy() const;
     void SelectImageForEcu();
     void OnSnapshotReadReply(const Response& response);
     void OnWriteReply(const Response& response);
@@ -204,22 +210,45 @@ public:
     // At the end of the stage-0 read: offers the data an interrupted run saved for this ECU.
     // False when the run must not go on (the operator has been told why).
     bool OfferJournalRestore();
+    EcuReading ReadingForJournals() const;
+    bool RefuseForJournal(const JournalChoice& choice, const std::vector<std::unique_ptr<JournalFile>>& files,
+                          const EcuReading& ecu);
+    bool TakeJournal(std::unique_ptr<JournalFile> chosen);
     const char* TakeIdentityOf(const JournalFile& file);
     // Before the programming session of stage 1 is asked for: from then on an interruption can
     // leave the ECU without its records. False when that cannot be recorded (the run has ended
     // and says why).
     bool RecordProgrammingStart();
     void AskForProgrammingSession();
+    // The journal this run writes back is superseded and let go: its data is safe elsewhere.
+    void ReleaseRestoreSource();
     void RecordJournalProgress(JournalProgress progress);
 
-    // ---- The operator stops a run (app/) ----
-    // Any thread: from "Proceed ->" to the run's final text; a run stopped meanwhile leaves the
-    // ECU without a working program.
+    // ---- The operator stops a run, and what a run's end says (app/) ----
+    // Any thread: from the programming mark (the programming session asked for) to the run's
+    // final text; a run stopped meanwhile leaves the ECU without a working program.
     bool EcuBeingChanged() const;
+    // What this run has done to the ECU: nothing yet, programmed it, or left it without a program.
+    EcuState EcuStateNow() const;
     // This run's journal file; empty when the run keeps none.
     std::string JournalPath() const;
+    // The journal that holds the data this ECU lacks, for --resume: this run's own once its
+    // programming mark is on disk, else the journal this run was writing back; empty when none.
+    std::string JournalToResume() const;
     // What the operator is to do after a run stopped while the ECU was being changed.
     std::string RecoveryText() const;
+    // The journal to finish the update from and the command (a window's also that it offers the
+    // journal at its next start); that there is none, when there is none.
+    std::string ResumeSteps(bool window) const;
+    // The words after a run's final text, for any end but "Finished OK": the recovery steps when
+    // the ECU was left without a program, else that nothing was changed (and the journal the ECU
+    // still needs, when this run was writing one back). Empty when nothing needs saying. A
+    // window's words also say that the window offers the journal at its next start.
+    std::string ClosingWords(bool window) const;
+    // A window's timer: once a run has ended leaving the ECU without a program, the box that
+    // says how to recover (once per run).
+    void TellEcuLeftUnprogrammed();
+    void ShowRecoveryBox();
     // The operator closes the window: while the ECU is being changed, asks first. True to close.
     bool ConfirmClose();
     // A window's close steps; a run stopped while the ECU was being changed ends with a box that
@@ -282,6 +311,11 @@ public:
     std::atomic<uint16_t> securityKey{0};
     std::atomic<Stage> sessionStage{Stage::Identification};
     std::atomic<int32_t> runEnded{0};    // a final text has been shown
+    std::atomic<int32_t> finishedOk{0};  // that text is "Finished OK"
+    // The programming session has been asked for (the journal's programming mark is on disk):
+    // from here the ECU may be left without a program.
+    std::atomic<int32_t> programmingStarted{0};
+    bool recoveryTold = false;           // UI: the recovery box has been shown for this run
     std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
     // The checksums the ECU reported for its areas; -1 until one came.
     std::atomic<int32_t> reportedBaseChecksum{-1};
@@ -312,7 +346,8 @@ public:
     JournalSettings journalSettings;                    // the front end's choice
     std::unique_ptr<JournalFile> restoreSource;         // the interrupted run whose data this run writes back
     std::unique_ptr<SnapshotCopy> snapshotReadAtStart;  // what this run read, when it writes back another's
-    int32_t infoBlockErased = 0;  // stage 0 read the identity an erase leaves: only a journal can tell it
+    // Stage 0 read the identity an erase leaves, or half of it: only a journal can tell who the ECU is.
+    InfoBlockState infoBlock = InfoBlockState::Intact;
 
     // Controls owned by the model (the rest live in the window)
     CTqBusyProgressCtrl busyIndicator{10, 0};

@@ -7,28 +7,26 @@
 #include "platform/DialogHost.h"
 
 bool CFlashDlg::ConfirmClose() {
-    if (!EcuBeingChanged()) return true;
-    const std::string question =
-        std::string(Text::CloseWhileChanging) + "\n\n" + RecoverySteps(JournalPath()) + "\n\n" + Text::CloseAnyway;
+    const bool changing = EcuBeingChanged();
+    if (!changing && EcuStateNow() != EcuState::Unprogrammed) return true;
+    const std::string question = std::string(changing ? Text::CloseWhileChanging : Text::LeftWithoutProgram) + "\n\n" +
+                                 ResumeSteps(true) + "\n\n" + Text::CloseAnyway;
     return platform.host.ShowMessageBox(question, Text::CloseWhileChangingCaption, MessageIcon::Exclamation,
                                         MessageButtons::YesNo) == MessageResult::Yes;
 }
 
 void CFlashDlg::CloseRun() {
-    const bool changing = EcuBeingChanged();
+    const bool unprogrammed = EcuStateNow() == EcuState::Unprogrammed;
     OnClose();
-    if (changing)
-        platform.host.ShowMessageBox(RecoveryText(), Text::EcuNotProgrammedCaption, MessageIcon::Exclamation,
-                                     MessageButtons::Ok);
+    if (unprogrammed) ShowRecoveryBox();
 }
 
 bool CFlashDlg::EndRunOnLostLine(LineLoss loss) {
     if (loss == LineLoss::None || runEnded != 0) return false;
-    // Asked before the close steps, which end the receive thread but never the stage.
-    const std::string recovery = EcuBeingChanged() ? "\n\n" + RecoveryText() : "";
     OnClose();
-    const std::string text =
-        std::string(Text::RunEndedBecause) + LineLossReason(loss) + ".\n" + Text::CheckAdapter + recovery;
+    std::string text = std::string(Text::RunEndedBecause) + LineLossReason(loss) + ".\n" + Text::CheckAdapter;
+    if (const std::string words = ClosingWords(true); !words.empty()) text += "\n\n" + words;
+    recoveryTold = true;
     platform.host.ShowMessageBox(text, Text::AdapterLostCaption, MessageIcon::Error, MessageButtons::Ok);
     return true;
 }

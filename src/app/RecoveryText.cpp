@@ -4,7 +4,9 @@
 
 #include "app/CFlashDlg.h"
 #include "app/GuidanceTexts.h"
+#include "app/Texts.h"
 #include "journal/Journal.h"
+#include "platform/DialogHost.h"
 
 std::string CommandLineWord(std::string_view path) {
     const auto plain = [](char c) {
@@ -15,21 +17,76 @@ std::string CommandLineWord(std::string_view path) {
     return "\"" + std::string(path) + "\"";
 }
 
-std::string RecoverySteps(std::string_view journalPath) {
+std::string ResumeCommandFor(std::string_view journalPath) {
+    return std::string(Text::ResumeCommand) + CommandLineWord(journalPath);
+}
+
+std::string RecoverySteps(std::string_view journalPath, bool ownJournal) {
     if (journalPath.empty()) return std::string(Text::RunKeptNoJournal) + "\n" + Text::RunAgain;
-    return std::string(Text::RunJournal) + std::string(journalPath) + "\n" + Text::FinishFromJournal + "\n  " +
-           Text::ResumeCommand + CommandLineWord(journalPath);
+    return std::string(ownJournal ? Text::RunJournal : Text::DataJournal) + std::string(journalPath) + "\n" +
+           Text::FinishFromJournal + "\n  " + ResumeCommandFor(journalPath);
 }
 
-std::string EcuRecoveryText(std::string_view journalPath) {
-    return std::string(Text::EcuNotProgrammed) + "\n" + RecoverySteps(journalPath);
+std::string EcuRecoveryText(std::string_view journalPath, bool ownJournal) {
+    return std::string(Text::EcuNotProgrammed) + "\n" + RecoverySteps(journalPath, ownJournal);
 }
 
-bool CFlashDlg::EcuBeingChanged() const { return sessionStage != Stage::Identification && runEnded == 0; }
+const char* EcuStateName(EcuState state) {
+    switch (state) {
+    case EcuState::Untouched: return "untouched";
+    case EcuState::Programmed: return "programmed";
+    case EcuState::Unprogrammed: return "unprogrammed";
+    }
+    return "untouched";
+}
+
+bool CFlashDlg::EcuBeingChanged() const { return programmingStarted != 0 && runEnded == 0; }
+
+EcuState CFlashDlg::EcuStateNow() const {
+    if (finishedOk != 0) return EcuState::Programmed;
+    return programmingStarted != 0 ? EcuState::Unprogrammed : EcuState::Untouched;
+}
 
 std::string CFlashDlg::JournalPath() const {
     const Journal* journal = journalSettings.journal;
     return journal && journal->Active() ? journal->CurrentPath() : std::string();
 }
 
-std::string CFlashDlg::RecoveryText() const { return EcuRecoveryText(JournalPath()); }
+std::string CFlashDlg::JournalToResume() const {
+    if (finishedOk != 0) return {};
+    // Once programming has started, this run's own journal holds the ECU's data (its programming
+    // mark is on disk); a run that keeps none leaves it where it was read from.
+    if (programmingStarted != 0)
+        if (std::string own = JournalPath(); !own.empty()) return own;
+    return restoreSource ? restoreSource->path : std::string();
+}
+
+std::string CFlashDlg::ResumeSteps(bool window) const {
+    const std::string journal = JournalToResume();
+    std::string steps = RecoverySteps(journal, journal == JournalPath());
+    if (window && !journal.empty()) steps += std::string("\n") + Text::WindowOffersJournal;
+    return steps;
+}
+
+std::string CFlashDlg::RecoveryText() const { return std::string(Text::EcuNotProgrammed) + "\n" + ResumeSteps(false); }
+
+std::string CFlashDlg::ClosingWords(bool window) const {
+    switch (EcuStateNow()) {
+    case EcuState::Programmed: return {};
+    case EcuState::Unprogrammed: return std::string(Text::EcuNotProgrammed) + "\n" + ResumeSteps(window);
+    case EcuState::Untouched: break;
+    }
+    if (!JournalToResume().empty()) return std::string(Text::ChangedNothingStillBlank) + "\n" + ResumeSteps(window);
+    return sessionStage != Stage::Identification ? Text::ChangedNothing : "";
+}
+
+void CFlashDlg::TellEcuLeftUnprogrammed() {
+    if (RunEnded() && EcuStateNow() == EcuState::Unprogrammed) ShowRecoveryBox();
+}
+
+void CFlashDlg::ShowRecoveryBox() {
+    if (recoveryTold) return;
+    recoveryTold = true;
+    platform.host.ShowMessageBox(ClosingWords(true), Text::EcuNotProgrammedCaption, MessageIcon::Exclamation,
+                                 MessageButtons::Ok);
+}

@@ -76,32 +76,41 @@ void CFlashDlg::ApplyModelPolicy(const Response& response) {
     modelCode = response.Data(2);
     variant = response.Data(3);
     if (sessionStage == Stage::Identification) {
-        // Cut off before its info block was written again: the stage-0 read goes on, and only an
-        // interrupted run's journal can tell who the ECU is (the image choice asks for it).
-        infoBlockErased = InfoBlockErased(modelCode, variant, ecuIdentification.softwareDate,
-                                          ecuIdentification.softwareTime, ecuIdentification.currentVersion)
-                              ? 1
-                              : 0;
-        if (infoBlockErased == 1) {
+        // Cut off before its info block was written again, or while it was: the stage-0 read goes
+        // on, and only an interrupted run's journal can tell who the ECU is (the image choice asks
+        // for it; the policy follows there when no journal is taken).
+        infoBlock = InfoBlockOf(modelCode, variant, ecuIdentification.softwareDate, ecuIdentification.softwareTime,
+                                ecuIdentification.currentVersion);
+        if (infoBlock != InfoBlockState::Intact) {
             MakePending(Row::SeedLevel5);
             return;
         }
     }
-    if (!ModelMayBeUpdated(modelCode, variant)) {
-        FinishWithStatus(Text::UnknownEcu);
-        return;
-    }
-    // Always against the date read at the start: later stages read only the model code.
-    if (!IsEcuSoftwareOlder(ecuIdentification.softwareDate, modelCode)) {
-        FinishWithStatus(Text::LaterVersion);
+    if (const char* refused = RefusedByModelPolicy()) {
+        FinishWithStatus(refused);
         return;
     }
     MakePending(Row::SeedLevel5);
 }
 
+const char* CFlashDlg::RefusedByModelPolicy() const {
+    if (!ModelMayBeUpdated(modelCode, variant)) return Text::UnknownEcu;
+    // Always against the date read at the start: later stages read only the model code.
+    if (!IsEcuSoftwareOlder(ecuIdentification.softwareDate, modelCode)) return Text::LaterVersion;
+    return nullptr;
+}
+
 void CFlashDlg::SelectImageForEcu() {
     snapshotReading = 0;
-    if (sessionStage == Stage::Identification && !OfferJournalRestore()) return;
+    if (sessionStage == Stage::Identification) {
+        if (!OfferJournalRestore()) return;
+        if (infoBlock == InfoBlockState::Damaged && !restoreSource) {
+            if (const char* refused = RefusedByModelPolicy()) {
+                FinishWithStatus(refused);
+                return;
+            }
+        }
+    }
     ShowEcuFields(true);
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     const int32_t image = modelKnown == 1 ? ImageForModel(modelCode, variant) : ImageForVersion(softwareVersionNumber);

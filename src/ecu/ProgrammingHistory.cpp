@@ -48,6 +48,18 @@ void AddHistoryEntry(std::span<uint8_t, kHistoryEntries * kHistoryEntrySize> his
     std::memset(history.data() + size_t(next) * kHistoryEntrySize, 0, kHistoryEntrySize);
 }
 
+std::optional<CalendarDay> NewestHistoryDay(std::span<const uint8_t, kHistoryEntries * kHistoryEntrySize> history) {
+    const auto fromBcd = [](uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9 ? (b >> 4) * 10 + (b & 0x0F) : -1; };
+    std::optional<CalendarDay> newest;
+    for (int slot = 0; slot < kHistoryEntries; ++slot) {
+        const uint8_t* entry = history.data() + std::size_t(slot) * kHistoryEntrySize;
+        const CalendarDay day{2000 + fromBcd(entry[2]), fromBcd(entry[1]), fromBcd(entry[0])};
+        if (day.year < 2000 || day.month < 1 || day.month > 12 || day.day < 1 || day.day > 31) continue;
+        if (!newest || day > *newest) newest = day;
+    }
+    return newest;
+}
+
 uint8_t& LastHistoryEntryIndex() {
     static uint8_t index = 0;
     return index;

@@ -88,13 +88,16 @@ bool IsEcuSoftwareOlder(const char* softwareDate, int32_t modelCode) {
     return day < referenceDay;
 }
 
-bool InfoBlockErased(int32_t modelCode, int32_t variant, std::string_view date, std::string_view time,
-                     std::string_view version) {
+InfoBlockState InfoBlockOf(int32_t modelCode, int32_t variant, std::string_view date, std::string_view time,
+                           std::string_view version) {
     const auto erased = [](std::string_view text) {
         const auto all = [&](char c) { return text.find_first_not_of(c) == std::string_view::npos; };
         return all('\xFF') || all(' ');
     };
-    return modelCode == 0xFF && variant == 0xFF && erased(date) && erased(time) && erased(version);
+    const int fields = 5;
+    const int erasedFields = (modelCode == 0xFF) + (variant == 0xFF) + erased(date) + erased(time) + erased(version);
+    if (erasedFields == 0) return InfoBlockState::Intact;
+    return erasedFields == fields ? InfoBlockState::Erased : InfoBlockState::Damaged;
 }
 
 bool ModelMayBeUpdated(int32_t modelCode, int32_t variant) {

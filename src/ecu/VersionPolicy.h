@@ -14,11 +14,13 @@ const char* ReferenceDate(int32_t modelCode);
 // of the model code; false for a date not in that form.
 bool IsEcuSoftwareOlder(const char* softwareDate, int32_t modelCode);
 
-// What the identification reads when the info block at the start of the base area is erased (a
-// run cut off in its first tags): model code and variant 0xFF, and date, time and version each
-// all 0xFF or blank. Nothing narrower: a real model code the program does not know is not this.
-bool InfoBlockErased(int32_t modelCode, int32_t variant, std::string_view date, std::string_view time,
-                     std::string_view version);
+// The info block at the start of the base area, as the identification reads it. A field reads
+// erased when the model code or variant is 0xFF, or a text (date, time, version) is all 0xFF or
+// blank. Erased: every field does (a run cut off in its first tags). Damaged: some do and some do
+// not. Nothing narrower: a real model code the program does not know is intact.
+enum class InfoBlockState { Intact, Erased, Damaged };
+InfoBlockState InfoBlockOf(int32_t modelCode, int32_t variant, std::string_view date, std::string_view time,
+                           std::string_view version);
 
 // Whether a model code and variant may be updated at all (then the date decides).
 bool ModelMayBeUpdated(int32_t modelCode, int32_t variant);

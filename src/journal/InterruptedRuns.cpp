@@ -6,7 +6,6 @@
 
 bool AnyRunInterruptedWhileProgramming(Journal& journal) {
     const std::vector<JournalListing> listings = journal.List();
-    return std::any_of(listings.begin(), listings.end(), [](const JournalListing& listing) {
-        return listing.usable && listing.header.progress == JournalProgress::ProgrammingStarted;
-    });
+    return std::any_of(listings.begin(), listings.end(),
+                       [](const JournalListing& listing) { return listing.usable && NeedsRestore(listing.header); });
 }

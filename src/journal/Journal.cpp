@@ -27,8 +27,6 @@ std::string VinForFileName(const std::array<uint8_t, 17>& vin) {
 
 }  // namespace
 
-bool NeedsRestore(const JournalHeader& header) { return header.progress == JournalProgress::ProgrammingStarted; }
-
 Journal::Journal(Storage& storage) : storage_(storage) {}
 Journal::~Journal() = default;
 
@@ -82,8 +80,14 @@ ReadOutcome Journal::ReadEntry(const std::string& path, JournalEntry& entry, std
     return ReadOutcome::Failed;
 }
 
+bool Journal::FolderFitToRead(const std::string& path, std::string& reason) {
+    return !storage_.Holds(path) || storage_.CheckFolderForReading(reason);
+}
+
 std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProblem& problem) {
     problem = {path, "", ""};
+    // A folder others may write to may hold anything under a journal's name.
+    if (!FolderFitToRead(path, problem.text)) return nullptr;
     auto file = std::make_unique<JournalFile>();
     file->path = path;
     bool ours = false;
@@ -101,6 +105,14 @@ std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProbl
 
 std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<JournalProblem>& problems) {
     std::vector<std::unique_ptr<JournalFile>> files;
+    if (std::string reason; !storage_.CheckFolderForReading(reason)) {
+        const JournalProblem problem{storage_.Folder(), "", reason};
+        const bool told = std::any_of(problems.begin(), problems.end(), [&](const JournalProblem& p) {
+            return p.path == problem.path && p.text == problem.text;
+        });
+        if (!told) problems.push_back(problem);
+        return files;
+    }
     for (const std::string& path : storage_.List()) {
         if (!EndsWith(path, kSuffix)) continue;
         JournalProblem problem;
@@ -130,6 +142,9 @@ int Journal::Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProg
         JournalHeader& header = file->entry.header;
         if (file->path == currentPath_ || !SameEcu(header.Identity(), ecu)) continue;
         if (std::find(which.begin(), which.end(), header.progress) == which.end()) continue;
+        const bool ecuHasItsData =
+            std::find(which.begin(), which.end(), JournalProgress::ProgrammingStarted) != which.end();
+        if (NeedsRestore(header) && !ecuHasItsData) continue;
         header.progress = JournalProgress::Superseded;
         std::string reason;
         if (storage_.WriteAtomically(file->path, EncodeJournal(file->entry), reason)) ++count;
@@ -137,16 +152,27 @@ int Journal::Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProg
     return count;
 }
 
-bool Journal::Hold(JournalFile& file, std::string& reason) {
+Journal::HoldOutcome Journal::Hold(JournalFile& file, std::string& reason) {
+    if (!FolderFitToRead(file.path, reason)) return HoldOutcome::Failed;
     std::vector<uint8_t> bytes;
-    if (storage_.Read(file.path, kMaxJournalFileSize, bytes, reason, &file.lock) != ReadOutcome::Read) return false;
+    switch (storage_.Read(file.path, kMaxJournalFileSize, bytes, reason, &file.lock)) {
+    case ReadOutcome::Read: break;
+    case ReadOutcome::InUse: return HoldOutcome::InUse;
+    case ReadOutcome::Failed: return HoldOutcome::Failed;
+    }
+    // The same run's journal, still needed: else another run wrote it back or put another file
+    // under its name between the choice and the lock.
     auto now = std::make_unique<JournalEntry>();
-    if (DecodeJournal(bytes, *now) != JournalDecodeResult::Ok || now->header.progress != file.entry.header.progress) {
+    const JournalHeader& chosen = file.entry.header;
+    if (DecodeJournal(bytes, *now) != JournalDecodeResult::Ok || !NeedsRestore(now->header) ||
+        now->header.vin != chosen.vin || now->header.hardwareSerial != chosen.hardwareSerial ||
+        !(now->header.startedAt == chosen.startedAt)) {
         file.lock.reset();
         reason = "it changed while it was being read";
-        return false;
+        return HoldOutcome::Changed;
     }
-    return true;
+    file.entry = *now;
+    return HoldOutcome::Held;
 }
 
 bool Journal::MarkSuperseded(JournalFile& file, std::string& reason) {

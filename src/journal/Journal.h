@@ -13,6 +13,7 @@ struct JournalFile {
     std::string path;
     JournalEntry entry;
     std::unique_ptr<StorageLock> lock;  // held while this run writes the file's data back
+    bool released = false;              // superseded by this run: a later journal holds its data
 };
 
 // A file that looked like a journal but cannot be used; it has been moved aside for support.
@@ -30,10 +31,6 @@ struct JournalListing {
     std::string problem;   // when not
     bool inUse = false;    // a running update holds it; read neither
 };
-
-// True while the journal holds data the ECU may have lost: its run started programming and its
-// write-back had not finished.
-bool NeedsRestore(const JournalHeader& header);
 
 // The journals of the runs, one file per run in the storage's folder: written before anything is
 // erased, marked as the run gets on, kept when it has finished.
@@ -63,7 +60,8 @@ public:
     // them; damaged journals met on the way are moved aside and named in `problems`.
     std::vector<std::unique_ptr<JournalFile>> FindInterrupted(std::vector<JournalProblem>& problems);
     // Marks superseded the journals of this ECU (a known identity only) whose progress is one of
-    // `which`, this run's own excepted. Returns how many.
+    // `which`, this run's own excepted. A journal that may hold data the ECU lacks goes only when
+    // `which` names ProgrammingStarted: when the ECU has its data back. Returns how many.
     int Supersede(const EcuIdentity& ecu, std::initializer_list<JournalProgress> which,
                   std::vector<JournalProblem>& problems);
 
@@ -74,8 +72,10 @@ public:
     // lies in the state folder; a journal of a newer version is left where it is.
     std::unique_ptr<JournalFile> Load(const std::string& path, JournalProblem& problem);
     // Takes the journal for this run: locked, so no other run offers it, and read again under the
-    // lock. False with the reason when another run holds it or it changed meanwhile.
-    bool Hold(JournalFile& file, std::string& reason);
+    // lock; from then on the file's entry is what was read under the lock. Anything else comes
+    // with the reason.
+    enum class HoldOutcome { Held, InUse, Changed, Failed };
+    HoldOutcome Hold(JournalFile& file, std::string& reason);
     // A journal this run holds, or one of no running update: a later run holds its data now.
     bool MarkSuperseded(JournalFile& file, std::string& reason);
 
@@ -90,6 +90,8 @@ private:
     // The usable journals, newest first; those in use are left out.
     std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
     static std::string NewFileStem(const JournalHeader& header);
+    // Whether the state folder, when it holds `path`, passes the checks Begin makes of it.
+    bool FolderFitToRead(const std::string& path, std::string& reason);
 
     Storage& storage_;
     std::unique_ptr<JournalEntry> current_;

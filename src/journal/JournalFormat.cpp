@@ -142,6 +142,7 @@ bool ReadBody(Reader& in, uint16_t version, JournalEntry& entry) {
         !ReadMarks(in, entry.savedMarks))
         return false;
     entry.hasRecordsReadAtStart = false;
+    out.firstFormat = version == kFirstFormatVersion;
     if (version == kFirstFormatVersion) {
         // Its time was the local time of the machine that wrote it.
         std::tm local{};
@@ -164,6 +165,11 @@ bool ReadBody(Reader& in, uint16_t version, JournalEntry& entry) {
 }
 
 }  // namespace
+
+bool NeedsRestore(const JournalHeader& header) {
+    return header.progress == JournalProgress::ProgrammingStarted ||
+           (header.firstFormat && header.progress == JournalProgress::Saved);
+}
 
 const char* ProgressName(JournalProgress progress) {
     switch (progress) {

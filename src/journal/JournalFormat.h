@@ -32,9 +32,16 @@ struct JournalHeader {
     std::string softwareDate, softwareTime, softwareVersion;  // as the ECU reported them
     int32_t imageIndex = 0;
     JournalTime startedAt{};  // UTC
+    // Read from a journal of the first format, whose "saved" cannot be trusted: that version
+    // marked programming only on the ECU's answer, so its run may have erased the ECU.
+    bool firstFormat = false;
 
     EcuIdentity Identity() const { return {vin, hardwareSerial}; }
 };
+
+// True while the journal holds data the ECU may have lost: its run started programming and its
+// write-back had not finished (or, of the first format, it cannot tell).
+bool NeedsRestore(const JournalHeader& header);
 
 // Everything a later run needs to put the ECU's own data back, and to tell which ECU it was.
 struct JournalEntry {

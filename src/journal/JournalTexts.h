@@ -48,6 +48,27 @@ inline constexpr const char* BlankEcuNeedsJournal =
     "This ECU's identification reads erased: an update was cut off before it was programmed again, and only "
     "that update's journal tells which firmware it needs. Run again and answer Yes when asked, or with "
     "--resume and the path of this journal: ";
+inline constexpr const char* JournalOlderThanHistory =
+    "The ECU's programming history has an entry dated after the run of this journal, so the ECU may have been "
+    "programmed since and its data may be newer than the journal's: ";
+
+// More than one interrupted update may be this ECU's: never chosen by time.
+inline constexpr const char* SeveralInterruptedRuns =
+    "More than one interrupted update may have been of this ECU. Their journals:";
+inline constexpr const char* PickJournalQuestion = "Write back the data saved by journal ";
+inline constexpr const char* WaysOnSeveral =
+    "Run again with --resume and the path of this ECU's journal, or with --no-resume if none of them is this "
+    "ECU's.";
+inline constexpr const char* NotProgrammedSeveralJournals = "Not programmed - several journals may be this ECU's";
+
+// A journal accepted that this run cannot lock for itself.
+inline constexpr const char* JournalTakenMeanwhile = "Another run has taken this journal meanwhile: ";
+inline constexpr const char* JournalCannotBeLocked = "This journal cannot be locked for the run: ";
+inline constexpr const char* FolderCannotHoldJournals =
+    "Locks do not work in this folder, so it cannot hold journals safely: ";
+inline constexpr const char* NotProgrammedJournalNotHeld =
+    "Not programmed - the journal could not be locked for this run";
+
 inline constexpr const char* JournalImageDiffers =
     "The journal was saved for another firmware image than this ECU's identity selects: ";
 }  // namespace Text

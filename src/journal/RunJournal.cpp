@@ -52,12 +52,8 @@ bool CFlashDlg::BeginJournal() {
 
     std::string reason;
     if (journal->Begin(*entry, reason)) {
-        // This run's journal holds the interrupted run's data from now on, and earlier runs of this
-        // ECU that erased nothing hold nothing the ECU lacks.
-        if (restoreSource) {
-            journal->MarkSuperseded(*restoreSource, reason);
-            restoreSource->lock.reset();  // it holds nothing any run needs now
-        }
+        // Earlier runs of this ECU that erased nothing hold nothing the ECU lacks. The journal
+        // this run writes back stays needed until this run's own carries its programming mark.
         std::vector<JournalProblem> problems;
         journal->Supersede(header.Identity(), {JournalProgress::Saved}, problems);
         return true;
@@ -77,31 +73,56 @@ bool CFlashDlg::RecordProgrammingStart() {
     if (journal == nullptr || !journal->Active() || journal->Current()->header.progress != JournalProgress::Saved)
         return true;
     std::string reason;
-    if (journal->MarkProgrammingStarted(reason)) return true;
-    FinishWithStatus(std::string(Text::NotProgrammedNoJournal) + " (" + reason + ")");
-    return false;
+    if (!journal->MarkProgrammingStarted(reason)) {
+        FinishWithStatus(std::string(Text::NotProgrammedNoJournal) + " (" + reason + ")");
+        return false;
+    }
+    // This run's journal holds the written-back data now, its mark on disk: the one it came
+    // from is needed no more. Should that mark fail, both hold the same data for this ECU.
+    ReleaseRestoreSource();
+    return true;
 }
 
 void CFlashDlg::AskForProgrammingSession() {
-    if (sessionStage == Stage::BaseProgramming && !RecordProgrammingStart()) return;
+    if (sessionStage == Stage::BaseProgramming) {
+        if (!RecordProgrammingStart()) return;
+        programmingStarted = 1;
+    }
     MakePending(Row::StartSession85);
+}
+
+void CFlashDlg::ReleaseRestoreSource() {
+    Journal* journal = journalSettings.journal;
+    if (!restoreSource || restoreSource->released || journal == nullptr) return;
+    std::string reason;
+    journal->MarkSuperseded(*restoreSource, reason);
+    restoreSource->lock.reset();
+    restoreSource->released = true;
 }
 
 // Failures here cost no data: a mark that did not reach the disk leaves the journal looking less
 // far on, so a later run at most offers data the ECU already holds.
 void CFlashDlg::RecordJournalProgress(JournalProgress progress) {
     Journal* journal = journalSettings.journal;
-    if (journal == nullptr || !journal->Active()) return;
+    if (journal == nullptr) return;
     std::string reason;
     switch (progress) {
-    case JournalProgress::WriteBackFinished: journal->MarkWriteBackFinished(reason); break;
+    case JournalProgress::WriteBackFinished:
+        if (journal->Active()) journal->MarkWriteBackFinished(reason);
+        break;
     case JournalProgress::Finished: {
-        journal->MarkFinished(reason);
-        // The ECU holds its records and this update: no earlier journal of it is needed again.
+        // The ECU holds its records and this update: no earlier journal of it is needed again,
+        // with or without a journal of this run.
+        if (journal->Active()) journal->MarkFinished(reason);
+        ReleaseRestoreSource();
+        const JournalHeader* header = journal->Active() ? &journal->Current()->header
+                                      : restoreSource   ? &restoreSource->entry.header
+                                                        : nullptr;
+        const EcuIdentity ecu =
+            header ? header->Identity() : EcuIdentity{ecuDataSnapshot.ident90, ecuDataSnapshot.ident92};
         std::vector<JournalProblem> problems;
         journal->Supersede(
-            journal->Current()->header.Identity(),
-            {JournalProgress::Saved, JournalProgress::ProgrammingStarted, JournalProgress::WriteBackFinished},
+            ecu, {JournalProgress::Saved, JournalProgress::ProgrammingStarted, JournalProgress::WriteBackFinished},
             problems);
         break;
     }

@@ -1,10 +1,12 @@
 #include "app/CFlashDlg.h"
 #include "app/ControlIds.h"
+#include "app/Texts.h"
 #include "platform/DialogHost.h"
 
 // Ends a run: the text stays in the status line and nothing further is made pending.
 void CFlashDlg::FinishWithStatus(std::string_view text) {
     SetStatusText(text);
+    if (text == Text::FinishedOk) finishedOk = 1;
     platform.host.ShowItem(ControlId::BusyIndicator, false);
     runEnded = 1;
 }

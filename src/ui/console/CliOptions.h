@@ -29,6 +29,7 @@ std::optional<int> ConnectTimeoutOf(const CliOptions& options);
 inline constexpr int kExitFinishedOk = 0;
 inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitBadUsage = 2;
+inline constexpr int kExitEcuUnprogrammed = 3;  // this run changed the ECU and left it without a working program
 
 // Reads the command line into `options`. Returns an exit code when the program is to end at once:
 // 0 after --help or --version (printed on `out`), 2 on bad usage with a one-line reason on `err`.

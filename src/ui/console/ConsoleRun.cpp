@@ -57,7 +57,6 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
                           std::chrono::steady_clock::now() - start >= *settings.connectTimeout;
         return watch.loss != LineLoss::None || watch.noAdapter || host.CloseRequested() || host.ProceedDeclined();
     });
-    const bool stoppedWhileChanging = dlg.EcuBeingChanged();
     dlg.OnClose();
     output.HideBusyLine();
     const std::string& finalText = host.StatusText();
@@ -68,8 +67,20 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
         errors << kPrefix << "gave up after " << settings.connectTimeout->count() << " s (--connect-timeout)\n"
                << std::flush;
     }
-    if (stoppedWhileChanging) output.PrintLine(dlg.RecoveryText());
-    return ended && finalText == Text::FinishedOk ? kExitFinishedOk : kExitRunFailed;
+    // The recovery steps follow the final text; that nothing was changed goes to standard error,
+    // so the final text stays the last line of a run that left the ECU as it was.
+    if (const std::string words = dlg.ClosingWords(false); !words.empty()) {
+        if (dlg.EcuStateNow() == EcuState::Unprogrammed)
+            output.PrintLine(words);
+        else
+            errors << kPrefix << words << '\n' << std::flush;
+    }
+    switch (dlg.EcuStateNow()) {
+    case EcuState::Programmed: return kExitFinishedOk;
+    case EcuState::Unprogrammed: return kExitEcuUnprogrammed;
+    case EcuState::Untouched: break;
+    }
+    return kExitRunFailed;
 }
 
 std::function<void(StopSignal)> StopSignalHandler(CFlashDlg& dlg, ConsoleDialogHost& host, UiEventLoop& loop,

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "app/CFlashDlg.h"
+#include "app/RecoveryText.h"
 #include "ecu/PrintableText.h"
 #include "ecu/RecordTexts.h"
 #include "images/ImageCatalogue.h"
@@ -82,6 +83,8 @@ std::string RunReportJson(const RunReport& report) {
         {"result", report.result},
         {"exitCode", report.exitCode},
         {"journal", OrNull(report.journal)},
+        {"ecuState", report.ecuState},
+        {"resumeCommand", OrNull(report.resumeCommand)},
         {"checksums", {{"base", Checksum(report.baseChecksum)}, {"upper", Checksum(report.upperChecksum)}}},
     };
     // Texts from the ECU or a file system need not be UTF-8: such bytes are replaced, not fatal.
@@ -105,6 +108,9 @@ RunReport DescribeRun(const CFlashDlg& dlg, const std::string& result, int exitC
     report.result = result;
     report.exitCode = exitCode;
     if (std::string journal = dlg.JournalPath(); !journal.empty()) report.journal = std::move(journal);
+    report.ecuState = EcuStateName(dlg.EcuStateNow());
+    if (const std::string resume = dlg.JournalToResume(); !resume.empty())
+        report.resumeCommand = ResumeCommandFor(resume);
     report.baseChecksum = Reported(dlg.reportedBaseChecksum);
     report.upperChecksum = Reported(dlg.reportedUpperChecksum);
     return report;

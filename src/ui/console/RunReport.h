@@ -23,13 +23,16 @@ struct RunReport {
     std::string result;  // the last status text
     int exitCode = 0;
     std::optional<std::string> journal;
+    std::string ecuState = "untouched";                   // what the run did to the ECU (EcuStateName)
+    std::optional<std::string> resumeCommand;             // the command that finishes the update from its journal
     std::optional<uint16_t> baseChecksum, upperChecksum;  // as the ECU reported them
 };
 
 // The report as one JSON object: "program", "version", "port", "ecu" {"vin", "hardwareSerial",
 // "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"}, "image",
-// "startedAt", "endedAt" (ISO 8601, UTC), "result", "exitCode", "journal", "checksums" {"base",
-// "upper"} (hex text such as "E314").
+// "startedAt", "endedAt" (ISO 8601, UTC), "result", "exitCode", "journal", "ecuState" ("untouched", "programmed",
+// "unprogrammed"), "resumeCommand" (the flash-updater-cli --resume command that finishes the update), "checksums"
+// {"base", "upper"} (hex text such as "E314").
 std::string RunReportJson(const RunReport& report);
 
 // "2026-12-10T13:06:03Z"

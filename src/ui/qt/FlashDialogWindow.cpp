@@ -125,6 +125,7 @@ void FlashDialogWindow::AfterTimer() {
         close();
         return;
     }
+    dlg_.TellEcuLeftUnprogrammed();
     const bool huntFails = dlg_.hunt.RoundsWithoutAnswer() > 0;
     if (huntFails) huntNote_->setText(QString::fromLocal8Bit(dlg_.WhyNoAdapter(interruptedRunKnown_)));
     huntNote_->setVisible(huntFails);

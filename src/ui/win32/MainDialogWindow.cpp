@@ -77,6 +77,7 @@ void MainDialogWindow::AfterTimer(HWND dialog) {
         EndDialog(dialog, IDCANCEL);
         return;
     }
+    dlg_.TellEcuLeftUnprogrammed();
     std::string note = dlg_.hunt.RoundsWithoutAnswer() > 0 ? dlg_.WhyNoAdapter(interruptedRunKnown_) : "";
     if (note == huntNoteText_) return;
     huntNoteText_ = std::move(note);

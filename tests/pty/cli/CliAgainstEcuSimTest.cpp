@@ -75,6 +75,9 @@ std::string Hex4(uint16_t value) {
     return text;
 }
 
+// The exit code of a run that changed the ECU and left it without a working program.
+constexpr int kEcuLeftUnprogrammed = 3;
+
 // The lines after the last status line that the recovery text takes, and that they name the
 // run's journal with the command that finishes the update.
 void ExpectRecoveryTextLast(const CliProcess& cli) {
@@ -192,7 +195,7 @@ TEST(CliAgainstEcuSim, AYesToTheProceedQuestionStartsTheProgramming) {
     ASSERT_TRUE(cli.WaitForOutput("Erasing...")) << cli.Output() << cli.Errors();
     EXPECT_THAT(cli.Output(), HasSubstr("Pre-loaded with K410\nProceed with programming? [y/N]\nProceed ->\n"));
     cli.Signal(SIGTERM);
-    EXPECT_EQ(cli.WaitForExit(), 1);
+    EXPECT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed);
 }
 
 TEST(CliAgainstEcuSim, BadUsageExitsWith2BeforeTouchingThePort) {
@@ -278,7 +281,7 @@ TEST(CliAgainstEcuSim, TwoSigintsWhileProgrammingCloseTheRunWithTheRecoveryTextL
     ::usleep(1'000'000);
     const auto second = std::chrono::steady_clock::now();
     cli.Signal(SIGINT);
-    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Errors();
+    EXPECT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Errors();
     EXPECT_LT(std::chrono::steady_clock::now() - second, std::chrono::seconds(3));
     ExpectRecoveryTextLast(cli);
     // ecu-sim --once ends when the program has closed the line.
@@ -286,9 +289,11 @@ TEST(CliAgainstEcuSim, TwoSigintsWhileProgrammingCloseTheRunWithTheRecoveryTextL
 
     const nlohmann::json json = ParseJsonFile(report);
     ExpectReportShape(json);
-    EXPECT_EQ(json["exitCode"], 1);
+    EXPECT_EQ(json["exitCode"], kEcuLeftUnprogrammed);
+    EXPECT_EQ(json["ecuState"], "unprogrammed");
     EXPECT_THAT(json["result"].get<std::string>(), MatchesRegex("Writing \\(Base\\) - [0-9]+%"));
     EXPECT_EQ("  flash-updater-cli --resume " + json["journal"].get<std::string>(), cli.Lines().back());
+    EXPECT_EQ("  " + json["resumeCommand"].get<std::string>(), cli.Lines().back());
     EXPECT_TRUE(json["checksums"]["base"].is_null());
     EXPECT_TRUE(json["checksums"]["upper"].is_null());
     unlink(report.c_str());
@@ -338,7 +343,7 @@ TEST(CliAgainstEcuSim, TheTraceAndTheDebugFileAreCreatedPrivateAndPlain) {
     const std::string debug = TempPath("private-debug.txt");
     EcuSimProcess sim(With(kQuickEcu, {"--fault", "nrc=10@3D,nth=5"}));
     CliProcess cli({"--yes", "--trace", trace, "--debug-file", debug}, sim.SlavePath());
-    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+    EXPECT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Output() << cli.Errors();
     for (const std::string& file : {trace, debug}) {
         struct stat info {};
         ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
@@ -356,7 +361,7 @@ TEST(CliAgainstEcuSim, TheTraceAndTheDebugFileAreCreatedPrivateAndPlain) {
 
 // The line lost in the middle of the base area: the core would resend into it forever; the
 // program gives up on it, says why and how to recover, and waits meanwhile without spinning.
-TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
+TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith3TheRecoveryTextLastAndWhy) {
     struct Case {
         const char* fault;
         const char* why;
@@ -370,7 +375,7 @@ TEST(CliAgainstEcuSim, ALineLostMidRunEndsTheRunWith1TheLastStatusLastAndWhy) {
         EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--fault", c.fault});
         const auto start = std::chrono::steady_clock::now();
         CliProcess cli({"--yes"}, sim.SlavePath());
-        ASSERT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+        ASSERT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Output() << cli.Errors();
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
         // About 15 s to the cut, then at most the 30 s of silence.
         EXPECT_LT(wall.count(), 90);

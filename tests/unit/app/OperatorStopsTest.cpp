@@ -41,18 +41,42 @@ protected:
     ScriptedDialogHost& host = bench.host;
 };
 
-TEST_F(OperatorStopsTest, TheEcuIsBeingChangedFromProceedToTheFinalText) {
+// Being changed from the programming mark to the final text; the words after the final text follow
+// what the run did to the ECU.
+TEST_F(OperatorStopsTest, TheEcuIsBeingChangedFromTheProgrammingMarkToTheFinalText) {
     struct Case {
         Stage stage;
-        int32_t ended;
+        int32_t marked, ended, finishedOk;
         bool changing;
+        EcuState state;
+        const char* words;  // the start of the closing words
     };
     using enum Stage;
-    for (const Case& c : {Case{Identification, 0, false}, Case{Identification, 1, false},
-                          Case{BaseProgramming, 0, true}, Case{Completion, 0, true}, Case{Completion, 1, false}}) {
+    const std::string recovery = EcuRecoveryText("");
+    const Case cases[] = {
+        {Identification, 0, 0, 0, false, EcuState::Untouched, ""},
+        {Identification, 0, 1, 0, false, EcuState::Untouched, ""},
+        {BaseProgramming, 0, 0, 0, false, EcuState::Untouched, "Nothing on the ECU was changed"},  // key exchange
+        {BaseProgramming, 0, 1, 0, false, EcuState::Untouched, "Nothing on the ECU was changed"},
+        {BaseProgramming, 1, 0, 0, true, EcuState::Unprogrammed, "The ECU is not programmed"},
+        {Completion, 1, 0, 0, true, EcuState::Unprogrammed, "The ECU is not programmed"},
+        {Completion, 1, 1, 0, false, EcuState::Unprogrammed, "The ECU is not programmed"},  // a failure of its own
+        {Completion, 1, 1, 1, false, EcuState::Programmed, ""},
+    };
+    for (const Case& c : cases) {
         dlg.sessionStage = c.stage;
+        dlg.programmingStarted = c.marked;
         dlg.runEnded = c.ended;
-        EXPECT_EQ(dlg.EcuBeingChanged(), c.changing) << StageName(c.stage) << " " << c.ended;
+        dlg.finishedOk = c.finishedOk;
+        SCOPED_TRACE(std::string(StageName(c.stage)) + " marked " + std::to_string(c.marked) + " ended " +
+                     std::to_string(c.ended) + " ok " + std::to_string(c.finishedOk));
+        EXPECT_EQ(dlg.EcuBeingChanged(), c.changing);
+        EXPECT_EQ(dlg.EcuStateNow(), c.state);
+        const std::string words = dlg.ClosingWords(false);
+        EXPECT_EQ(words.substr(0, std::string_view(c.words).size()), c.words) << words;
+        if (c.state == EcuState::Unprogrammed) {
+            EXPECT_EQ(words, recovery);
+        }
     }
 }
 
@@ -62,6 +86,7 @@ TEST_F(OperatorStopsTest, ClosingWhileTheEcuIsBeingChangedAsksFirstAndNoKeepsThe
     EXPECT_TRUE(host.MessageBoxes().empty());
 
     dlg.sessionStage = Stage::BaseVerification;
+    dlg.programmingStarted = 1;
     host.ScriptYesNoAnswer(MessageResult::No);
     EXPECT_FALSE(dlg.ConfirmClose());
     ASSERT_EQ(host.MessageBoxes().size(), 1u);
@@ -82,10 +107,18 @@ TEST_F(OperatorStopsTest, ClosingWhileTheEcuIsBeingChangedAsksFirstAndNoKeepsThe
     EXPECT_EQ(closed.caption, "ECU not programmed");
     EXPECT_EQ(closed.text, EcuRecoveryText(""));
 
+    // A final text that left the ECU without a program still asks, and the recovery box is not
+    // shown twice; after "Finished OK" the window closes at once.
     dlg.runEnded = 1;
-    EXPECT_TRUE(dlg.ConfirmClose()) << "after the final text: closes at once";
+    host.ScriptYesNoAnswer(MessageResult::Yes);
+    EXPECT_TRUE(dlg.ConfirmClose());
+    ASSERT_EQ(host.MessageBoxes().size(), 4u);
+    EXPECT_THAT(host.MessageBoxes()[3].text, HasSubstr("left the ECU without a working program"));
     dlg.CloseRun();
-    EXPECT_EQ(host.MessageBoxes().size(), 3u);
+    EXPECT_EQ(host.MessageBoxes().size(), 4u);
+    dlg.finishedOk = 1;
+    EXPECT_TRUE(dlg.ConfirmClose()) << "after Finished OK: closes at once";
+    EXPECT_EQ(host.MessageBoxes().size(), 4u);
 }
 
 TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
@@ -93,14 +126,17 @@ TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
         const char* name;
         Stage stage;
         LineLoss loss;
+        int32_t marked;
         const char* reason;
-        bool recovery;
+        const char* words;
     };
     const Case cases[] = {
-        {"reading the ECU", Stage::Identification, LineLoss::Silent,
-         "The run has ended: no answer from the adapter for 30 s.", false},
-        {"programming", Stage::BaseProgramming, LineLoss::DeviceGone,
-         "The run has ended: the line to the adapter was lost.", true},
+        {"reading the ECU", Stage::Identification, LineLoss::Silent, 0,
+         "The run has ended: no answer from the adapter for 30 s.", nullptr},
+        {"exchanging keys", Stage::BaseProgramming, LineLoss::Silent, 0,
+         "The run has ended: no answer from the adapter for 30 s.", "Nothing on the ECU was changed"},
+        {"programming", Stage::BaseProgramming, LineLoss::DeviceGone, 1,
+         "The run has ended: the line to the adapter was lost.", "The ECU is not programmed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,6 +144,7 @@ TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
         bench.ports.ports = {1};
         bench.dlg->OnInitDialog();
         bench.dlg->sessionStage = c.stage;
+        bench.dlg->programmingStarted = c.marked;
         EXPECT_FALSE(bench.dlg->EndRunOnLostLine(LineLoss::None));
         ASSERT_TRUE(bench.dlg->EndRunOnLostLine(c.loss));
         EXPECT_TRUE(bench.host.ActiveTimers().empty());
@@ -117,7 +154,12 @@ TEST_F(OperatorStopsTest, ALostLineEndsTheRunThroughTheCloseStepsAndABox) {
         EXPECT_EQ(box.buttons, MessageButtons::Ok);
         EXPECT_THAT(box.text, HasSubstr(c.reason));
         EXPECT_THAT(box.text, HasSubstr("Check the adapter's cable and power"));
-        EXPECT_EQ(box.text.find("The ECU is not programmed") != std::string::npos, c.recovery) << box.text;
+        EXPECT_EQ(box.text.find("The ECU is not programmed") != std::string::npos, c.marked == 1) << box.text;
+        if (c.words) {
+            EXPECT_THAT(box.text, HasSubstr(c.words));
+        } else {
+            EXPECT_EQ(box.text.find("\n\n"), std::string::npos) << box.text;
+        }
     }
     dlg.runEnded = 1;
     EXPECT_FALSE(dlg.EndRunOnLostLine(LineLoss::DeviceGone)) << "after the final text nothing is left to end";

@@ -54,21 +54,23 @@ TEST(EcuIdentity, AnErasedInfoBlockIsRecognisedNarrowly) {
     const struct {
         int32_t modelCode, variant;
         std::string date, time, version;
-        bool erased;
+        InfoBlockState state;
     } cases[] = {
-        {0xFF, 0xFF, ff11, ff8, ff4, true},
-        {0xFF, 0xFF, "", "", "", true},
-        {0xFF, 0xFF, "           ", ff8, "    ", true},
-        {0xFF, 0x00, ff11, ff8, ff4, false},
-        {0x00, 0xFF, ff11, ff8, ff4, false},
-        {0xFF, 0xFF, "Sep 29 2011", ff8, ff4, false},
-        {0xFF, 0xFF, ff11, ff8, "477E", false},
-        {0xFF, 0xFF, ff11 + " ", ff8, ff4, false},  // mixed
-        {4, 0, ff11, ff8, ff4, false},
-        {16, 0, "", "", "", false},
+        {0xFF, 0xFF, ff11, ff8, ff4, InfoBlockState::Erased},
+        {0xFF, 0xFF, "", "", "", InfoBlockState::Erased},
+        {0xFF, 0xFF, "           ", ff8, "    ", InfoBlockState::Erased},
+        {0xFF, 0x00, ff11, ff8, ff4, InfoBlockState::Damaged},
+        {0x00, 0xFF, ff11, ff8, ff4, InfoBlockState::Damaged},
+        {0xFF, 0xFF, "Sep 29 2011", ff8, ff4, InfoBlockState::Damaged},
+        {0xFF, 0xFF, ff11, ff8, "477E", InfoBlockState::Damaged},
+        {0xFF, 0xFF, ff11 + " ", ff8, ff4, InfoBlockState::Damaged},  // mixed
+        {4, 0, ff11, ff8, ff4, InfoBlockState::Damaged},
+        {16, 0, "", "", "", InfoBlockState::Damaged},
+        {0, 0, "Mar 14 2010", "09:30:00", "304E", InfoBlockState::Intact},
+        {16, 0, "Mar 14 2010", "09:30:00", "304E", InfoBlockState::Intact},  // unknown to the program, not damaged
     };
     for (const auto& c : cases)
-        EXPECT_EQ(InfoBlockErased(c.modelCode, c.variant, c.date, c.time, c.version), c.erased)
+        EXPECT_EQ(InfoBlockOf(c.modelCode, c.variant, c.date, c.time, c.version), c.state)
             << c.modelCode << "/" << c.variant << " " << c.date << "|" << c.version;
 }
 

@@ -43,6 +43,9 @@ TEST(InterruptedRuns, TheRecoveryTextNamesTheRunsOwnJournal) {
     EXPECT_EQ(bench.dlg->JournalPath(), "") << "before the journal is written";
     ASSERT_TRUE(bench.dlg->BeginJournal());
     EXPECT_EQ(bench.dlg->JournalPath(), journal.CurrentPath());
+    EXPECT_EQ(bench.dlg->JournalToResume(), "") << "before its programming mark it holds nothing the ECU lacks";
+    bench.dlg->sessionStage = Stage::BaseProgramming;
+    bench.dlg->AskForProgrammingSession();
     EXPECT_THAT(bench.dlg->RecoveryText(), ::testing::HasSubstr("flash-updater-cli --resume " + journal.CurrentPath()));
 }
 

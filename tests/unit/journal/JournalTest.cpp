@@ -165,12 +165,32 @@ TEST_F(JournalTest, JournalOfARunStillGoingOnIsNeitherOfferedNorTouched) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0]->path, path);
     // Taken by a run that writes its data back, it is in use again for every other run.
-    ASSERT_TRUE(journal.Hold(*found[0], reason)) << reason;
+    ASSERT_EQ(journal.Hold(*found[0], reason), Journal::HoldOutcome::Held) << reason;
     Journal other(otherInstance);
     EXPECT_TRUE(other.FindInterrupted(problems).empty());
     EXPECT_TRUE(journal.MarkSuperseded(*found[0], reason)) << reason;
     found[0].reset();
     EXPECT_EQ(ProgressOf(path), JournalProgress::Superseded);
+}
+
+// Two runs found the same journal: the first to lock it takes it; the other is told so, and once
+// the first has written the data back, that the journal is no longer the one it chose.
+TEST_F(JournalTest, AJournalIsHeldOnlyByOneRunAndOnlyAsItWasChosen) {
+    const std::string path = Leave("WVWZZZ1KZAW000123", {2026, 12, 9, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+    FolderStorage secondInstance{folder};
+    Journal second(secondInstance);
+    auto first = journal.FindInterrupted(problems);
+    auto late = second.FindInterrupted(problems);
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(late.size(), 1u);
+    std::string reason;
+    ASSERT_EQ(journal.Hold(*first[0], reason), Journal::HoldOutcome::Held) << reason;
+    EXPECT_EQ(second.Hold(*late[0], reason), Journal::HoldOutcome::InUse);
+    EXPECT_EQ(reason, path + ": " + kStorageInUse);
+    ASSERT_TRUE(journal.MarkSuperseded(*first[0], reason)) << reason;
+    first.clear();
+    EXPECT_EQ(second.Hold(*late[0], reason), Journal::HoldOutcome::Changed);
+    EXPECT_FALSE(late[0]->lock) << "nothing of it is kept";
 }
 
 TEST_F(JournalTest, DamagedJournalIsKeptAsideAndNeverUsed) {
@@ -259,6 +279,28 @@ TEST_F(JournalTest, UnwritableFolderIsReportedAndTheRunHasNoJournal) {
     EXPECT_EQ(reason, folder + ": open to other users (mode 0704)");
     EXPECT_FALSE(journal.Active());
     EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+// A folder others may write to may hold anything under a journal's name: no journal in it is
+// read, superseded or held, and the folder is named once with what is wrong.
+TEST_F(JournalTest, NoJournalIsReadFromAFolderOthersMayWrite) {
+    const std::string path = Leave("WVWZZZ1KZAW000123", {2026, 12, 9, 9, 0, 0}, JournalProgress::ProgrammingStarted);
+    auto found = journal.FindInterrupted(problems);
+    ASSERT_EQ(found.size(), 1u);
+    std::filesystem::permissions(folder, std::filesystem::perms::group_write, std::filesystem::perm_options::add);
+
+    EXPECT_TRUE(journal.FindInterrupted(problems).empty());
+    EXPECT_EQ(journal.Supersede(found[0]->entry.header.Identity(), {JournalProgress::ProgrammingStarted}, problems), 0);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].path, folder);
+    EXPECT_FALSE(problems[0].text.empty());
+    JournalProblem problem;
+    EXPECT_FALSE(journal.Load(path, problem));
+    EXPECT_FALSE(problem.text.empty());
+    std::string reason;
+    EXPECT_EQ(journal.Hold(*found[0], reason), Journal::HoldOutcome::Failed);
+    EXPECT_FALSE(found[0]->lock);
+    EXPECT_EQ(ProgressOf(path), JournalProgress::ProgrammingStarted);
 }
 
 TEST_F(JournalTest, ReadOnlyFolderIsReported) {

@@ -154,10 +154,15 @@ TEST_F(RunJournalTest, OperatorIsAskedAboutAnInterruptedRunAndItsDataIsWrittenBa
     EXPECT_EQ(ProgressOf(interrupted), JournalProgress::ProgrammingStarted) << "kept until this run has its own";
 
     ASSERT_TRUE(dlg.BeginJournal());
-    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::ProgrammingStarted)
+        << "needed until the new journal carries its programming mark";
     const auto own = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(own);
     EXPECT_TRUE(SnapshotIs(*own));
+    dlg.sessionStage = Stage::BaseProgramming;
+    dlg.AskForProgrammingSession();
+    EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::ProgrammingStarted);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
 }
 
 TEST_F(RunJournalTest, UnattendedRunUsesOnlyThisEcusJournalOrTheOneNamed) {
@@ -215,7 +220,9 @@ TEST_F(RunJournalTest, ANamedJournalThatErasedNothingOrFinishedIsNotUsed) {
 
 // The new run's journal names the ECU as the interrupted run knew it (its VIN may read blank now)
 // and keeps what this run read too; earlier runs of this ECU that erased nothing are superseded,
-// and after "Finished OK" every earlier unfinished one.
+// the one written back once the new journal has its programming mark, and after "Finished OK"
+// every earlier unfinished one. Two interrupted runs may both be this blank ECU's: the operator
+// sees both and picks.
 TEST_F(RunJournalTest, ARunThatWritesBackKeepsBothAndSupersedesTheOlderJournals) {
     const std::string interrupted = Leave(kVin, {2026, 12, 9, 8, 0, 0}, JournalProgress::ProgrammingStarted);
     const std::string erasedNothing = Leave(kVin, {2026, 12, 8, 8, 0, 0}, JournalProgress::Saved);
@@ -224,27 +231,36 @@ TEST_F(RunJournalTest, ARunThatWritesBackKeepsBothAndSupersedesTheOlderJournals)
     std::fill(dlg.ecuDataSnapshot.ident90.begin(), dlg.ecuDataSnapshot.ident90.end(), uint8_t{0xFF});
     const auto readNow = dlg.ecuDataSnapshot;
 
-    host.ScriptYesNoAnswer(MessageResult::Yes);
+    host.ScriptYesNoAnswer(MessageResult::No);  // to the first journal offered, Yes to the next
+    host.OnMessageBox([&](const auto& box) {
+        if (IsQuestion(box.buttons)) host.ScriptYesNoAnswer(MessageResult::Yes);
+    });
     ASSERT_TRUE(dlg.OfferJournalRestore());
     ASSERT_TRUE(dlg.restoreSource);
-    EXPECT_EQ(dlg.restoreSource->path, interrupted);
-    ASSERT_EQ(YesNoBoxes().size(), 1u);
+    EXPECT_EQ(dlg.restoreSource->path, olderInterrupted) << "the second one offered, as the operator picked";
+    ASSERT_EQ(YesNoBoxes().size(), 2u);
     EXPECT_EQ(YesNoBoxes()[0].buttons, MessageButtons::YesNo) << "No is the default for an ECU that reads blank";
-    EXPECT_NE(YesNoBoxes()[0].text.find("VIN: none readable"), std::string::npos) << YesNoBoxes()[0].text;
+    const std::string listing = host.MessageBoxes().front().text;
+    for (const std::string& path : {interrupted, olderInterrupted, std::string("VIN: none readable")})
+        EXPECT_NE(listing.find(path), std::string::npos) << listing;
+    EXPECT_EQ(listing.find(erasedNothing), std::string::npos) << "erased nothing: not offered";
 
     ASSERT_TRUE(dlg.BeginJournal());
+    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::ProgrammingStarted);
+    dlg.sessionStage = Stage::BaseProgramming;
+    dlg.AskForProgrammingSession();
     const auto own = JournalOnDisk(journal.CurrentPath());
     ASSERT_TRUE(own);
     EXPECT_EQ(std::string(own->header.vin.begin(), own->header.vin.end()), kVin);
     ASSERT_TRUE(own->hasRecordsReadAtStart);
     EXPECT_EQ(std::memcmp(&own->recordsReadAtStart, &readNow, sizeof readNow), 0);
-    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(erasedNothing), JournalProgress::Superseded);
-    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::ProgrammingStarted);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::ProgrammingStarted);
     EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::Saved);
 
     dlg.RecordJournalProgress(JournalProgress::Finished);
-    EXPECT_EQ(ProgressOf(olderInterrupted), JournalProgress::Superseded);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
     EXPECT_EQ(ProgressOf(otherEcu), JournalProgress::Saved);
     EXPECT_EQ(ProgressOf(journal.CurrentPath()), JournalProgress::Finished);
 }

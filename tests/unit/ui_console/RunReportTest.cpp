@@ -31,6 +31,7 @@ TEST(RunReport, AFinishedRunHasEveryField) {
     report.result = "Finished OK";
     report.exitCode = 0;
     report.journal = "/home/ann/.local/state/flash-updater/r.journal";
+    report.ecuState = "programmed";
     report.baseChecksum = 0xE314;
     report.upperChecksum = 0x0A0B;
 
@@ -53,6 +54,8 @@ TEST(RunReport, AFinishedRunHasEveryField) {
         {"result", "Finished OK"},
         {"exitCode", 0},
         {"journal", "/home/ann/.local/state/flash-updater/r.journal"},
+        {"ecuState", "programmed"},
+        {"resumeCommand", nullptr},
         {"checksums", {{"base", "E314"}, {"upper", "0A0B"}}},
     };
     EXPECT_EQ(parsed, expected) << parsed.dump(1);
@@ -64,7 +67,8 @@ TEST(RunReport, WhatNeverCameIsNullAndNoTextBreaksTheJson) {
     report.exitCode = 1;
     report.ecu.vin = std::string("\xff\xfe\"\\", 4);  // the ECU's bytes, not UTF-8
     const json parsed = json::parse(RunReportJson(report));
-    for (const char* field : {"port", "image", "journal"}) EXPECT_TRUE(parsed[field].is_null()) << field;
+    for (const char* field : {"port", "image", "journal", "resumeCommand"})
+        EXPECT_TRUE(parsed[field].is_null()) << field;
     for (const char* field :
          {"hardwareSerial", "modelCode", "variant", "softwareDate", "softwareTime", "softwareVersion"})
         EXPECT_TRUE(parsed["ecu"][field].is_null()) << field;
