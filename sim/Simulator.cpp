@@ -372,6 +372,12 @@ void Simulator::ResetEcu() {
     Trace("ECU reset, adapter at 9600 baud");
 }
 
+void Simulator::ReplaceFaults(std::vector<FaultRule> rules) {
+    std::lock_guard lock(mutex_);
+    options_.faults = std::move(rules);
+    faults_ = FaultPlan(options_.faults, options_.seed);
+}
+
 void Simulator::PowerCycle(uint64_t nowUs) {
     std::lock_guard lock(mutex_);
     RunUntil(nowUs);

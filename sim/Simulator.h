@@ -47,6 +47,9 @@ public:
 
     // The operator switches the ECU off and on (what a manual reset is).
     void PowerCycle(uint64_t nowUs);
+    // The faults from now on, counted afresh: a test that runs the program again and again on one
+    // ECU gives each run faults of its own.
+    void ReplaceFaults(std::vector<FaultRule> rules);
     // What the host's side of the line is set to; assumed 8N1 without flow control until told.
     // Other settings are reported as a violation, once for each setting the host changes to.
     void SetHostLineSettings(const HostLineSettings& settings);

@@ -240,6 +240,8 @@ public:
     // The journal to finish the update from and the command (a window's also that it offers the
     // journal at its next start); that there is none, when there is none.
     std::string ResumeSteps(bool window) const;
+    // This run's journal says its data has been written back to the ECU.
+    bool DataWrittenBack() const;
     // The words after a run's final text, for any end but "Finished OK": the recovery steps when
     // the ECU was left without a program, else that nothing was changed (and the journal the ECU
     // still needs, when this run was writing one back). Empty when nothing needs saying. A

@@ -12,6 +12,8 @@ inline constexpr const char* FinishFromJournal = "Switch the ECU off and on, the
 inline constexpr const char* ResumeCommand = "flash-updater-cli --resume ";
 inline constexpr const char* RunKeptNoJournal =
     "This run kept no journal: the ECU's configuration was not saved and cannot be written back.";
+inline constexpr const char* DataWrittenBack =
+    "The ECU's configuration has been written back already; only its program is missing.";
 inline constexpr const char* RunAgain = "Switch the ECU off and on, then run the update again.";
 inline constexpr const char* WindowOffersJournal =
     "Starting Flash Updater again also offers this journal's data (switch the ECU off and on first).";

@@ -56,12 +56,21 @@ std::string CFlashDlg::JournalToResume() const {
     if (finishedOk != 0) return {};
     // Once programming has started, this run's own journal holds the ECU's data (its programming
     // mark is on disk); a run that keeps none leaves it where it was read from.
-    if (programmingStarted != 0)
-        if (std::string own = JournalPath(); !own.empty()) return own;
+    if (programmingStarted != 0) {
+        if (std::string own = JournalPath(); !own.empty())
+            return NeedsRestore(journalSettings.journal->Current()->header) ? own : std::string();
+    }
     return restoreSource ? restoreSource->path : std::string();
 }
 
+bool CFlashDlg::DataWrittenBack() const {
+    const Journal* journal = journalSettings.journal;
+    return journal && journal->Active() && journal->Current()->header.progress == JournalProgress::WriteBackFinished;
+}
+
 std::string CFlashDlg::ResumeSteps(bool window) const {
+    // Cut off after the write-back: the ECU holds its data again and a plain run finishes it.
+    if (DataWrittenBack()) return std::string(Text::DataWrittenBack) + "\n" + Text::RunAgain;
     const std::string journal = JournalToResume();
     std::string steps = RecoverySteps(journal, journal == JournalPath());
     if (window && !journal.empty()) steps += std::string("\n") + Text::WindowOffersJournal;

@@ -43,13 +43,24 @@ JournalChoice ChooseJournal(const EcuReading& ecu, std::span<const JournalCandid
     }
     if (options.noResume) return Blank(ecu) ? Refused(JournalRefusal::UnknownEcu) : JournalChoice{};
 
+    // A journal another run holds cannot be read. Such a run is at its own ECU, so the journal is
+    // as a rule that ECU's; but one named by this ECU's VIN, or any while this ECU's VIN cannot
+    // be read and its info block shows an update cut off, may be this one's: programming with the
+    // records read now could lose them for good. Nothing until that run lets go of it.
+    std::vector<std::size_t> held;
+    for (std::size_t i = 0; i < journals.size(); ++i)
+        if (journals[i].inUse && (ecu.identity.Known() ? journals[i].header.vin == ecu.identity.vin
+                                                       : ecu.infoBlock != InfoBlockState::Intact))
+            held.push_back(i);
+    if (!held.empty()) return Refused(JournalRefusal::JournalInUse, held);
+
     // Whose data each journal may hold. A known ECU's by its VIN and serial; an ECU whose VIN
     // cannot be read may be any interrupted run's that nothing read now contradicts.
     JournalChoice choice;
     std::vector<std::size_t> mine, fresh;
     for (std::size_t i = 0; i < journals.size(); ++i) {
         const JournalCandidate& journal = journals[i];
-        if (!NeedsRestore(journal.header)) continue;
+        if (journal.inUse || !NeedsRestore(journal.header)) continue;
         if (ecu.identity.Known() && !SameEcu(journal.header.Identity(), ecu.identity)) {
             choice.othersUnused.push_back(i);
             continue;

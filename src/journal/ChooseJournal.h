@@ -16,7 +16,7 @@
 struct EcuReading {
     EcuIdentity identity;
     InfoBlockState infoBlock = InfoBlockState::Intact;  // erased: only a journal can tell who the ECU is
-    std::optional<int32_t> modelCode;  // empty where the field reads erased
+    std::optional<int32_t> modelCode;                   // empty where the field reads erased
     std::optional<int32_t> variant;
     std::optional<CalendarDay> newestHistoryEntry;  // the ECU's own history, read in stage 0
 };
@@ -26,6 +26,9 @@ struct JournalCandidate {
     std::string path;
     JournalHeader header;
     CalendarDay startedOn;  // the run's start, in local time
+    // Held by another running update: unread, its header holds only the VIN its file is named
+    // by (none when the name gives none).
+    bool inUse = false;
 };
 
 struct JournalChoiceOptions {
@@ -44,11 +47,12 @@ enum class JournalChoiceAction {
 
 enum class JournalRefusal {
     None,
-    NamedHoldsNothing,   // the journal named has no data the ECU may lack
-    NamedOfAnotherEcu,   // the journal named is another ECU's, or contradicts what reads now
-    MaybeInterrupted,    // unattended: this ECU may be the interrupted one, nobody to say so
-    SeveralCandidates,   // unattended: more than one journal may be this ECU's
-    UnknownEcu,          // no identity an update may go by: blank, and no journal taken
+    NamedHoldsNothing,  // the journal named has no data the ECU may lack
+    NamedOfAnotherEcu,  // the journal named is another ECU's, or contradicts what reads now
+    MaybeInterrupted,   // unattended: this ECU may be the interrupted one, nobody to say so
+    SeveralCandidates,  // unattended: more than one journal may be this ECU's
+    UnknownEcu,         // no identity an update may go by: blank, and no journal taken
+    JournalInUse,       // a journal another running update holds may be this ECU's
 };
 
 // What to do with the journals; the dialogs and the console only carry it out. Indexes are into

@@ -32,6 +32,17 @@ Journal::~Journal() = default;
 
 std::string Journal::Folder() const { return storage_.Folder(); }
 
+std::string Journal::VinOfFileName(const std::string& path) {
+    // "20261210-130603Z-WVWZZZ1KZAW000123[-2].journal"
+    const std::size_t name = path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1;
+    const std::size_t first = path.find('-', name);
+    const std::size_t second = first == std::string::npos ? first : path.find('-', first + 1);
+    if (second == std::string::npos) return {};
+    const std::size_t end = path.find_first_of("-.", second + 1);
+    const std::string vin = path.substr(second + 1, end == std::string::npos ? std::string::npos : end - second - 1);
+    return vin.size() == 17 ? vin : std::string();
+}
+
 std::string Journal::NewFileStem(const JournalHeader& header) {
     return JournalTimeStamp(header.startedAt) + "-" + VinForFileName(header.vin);
 }
@@ -103,7 +114,8 @@ std::unique_ptr<JournalFile> Journal::Load(const std::string& path, JournalProbl
     return nullptr;
 }
 
-std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<JournalProblem>& problems) {
+std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<JournalProblem>& problems,
+                                                              std::vector<std::string>* inUse) {
     std::vector<std::unique_ptr<JournalFile>> files;
     if (std::string reason; !storage_.CheckFolderForReading(reason)) {
         const JournalProblem problem{storage_.Folder(), "", reason};
@@ -120,6 +132,8 @@ std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<Journa
             files.push_back(std::move(file));
         else if (!problem.inUse)
             problems.push_back(std::move(problem));
+        else if (inUse && path != currentPath_)
+            inUse->push_back(path);
     }
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
         return Chronology(a->entry.header, a->path) > Chronology(b->entry.header, b->path);
@@ -127,9 +141,10 @@ std::vector<std::unique_ptr<JournalFile>> Journal::ScanUsable(std::vector<Journa
     return files;
 }
 
-std::vector<std::unique_ptr<JournalFile>> Journal::FindInterrupted(std::vector<JournalProblem>& problems) {
+std::vector<std::unique_ptr<JournalFile>> Journal::FindInterrupted(std::vector<JournalProblem>& problems,
+                                                                   std::vector<std::string>* inUse) {
     std::vector<std::unique_ptr<JournalFile>> found;
-    for (auto& file : ScanUsable(problems))
+    for (auto& file : ScanUsable(problems, inUse))
         if (NeedsRestore(file->entry.header) && file->path != currentPath_) found.push_back(std::move(file));
     return found;
 }

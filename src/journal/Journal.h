@@ -58,7 +58,9 @@ public:
     // The journals of runs that started programming and did not write their data back, newest
     // first: the ECUs they read may have lost their records. This run's own journal is not among
     // them; damaged journals met on the way are moved aside and named in `problems`.
-    std::vector<std::unique_ptr<JournalFile>> FindInterrupted(std::vector<JournalProblem>& problems);
+    // The journals another running update holds (unread) go to `inUse`.
+    std::vector<std::unique_ptr<JournalFile>> FindInterrupted(std::vector<JournalProblem>& problems,
+                                                              std::vector<std::string>* inUse = nullptr);
     // Marks superseded the journals of this ECU (a known identity only) whose progress is one of
     // `which`, this run's own excepted. A journal that may hold data the ECU lacks goes only when
     // `which` names ProgrammingStarted: when the ECU has its data back. Returns how many.
@@ -79,6 +81,10 @@ public:
     // A journal this run holds, or one of no running update: a later run holds its data now.
     bool MarkSuperseded(JournalFile& file, std::string& reason);
 
+    // The VIN a journal's file is named by ("" when its name gives none): all that can be told
+    // of a journal another run holds.
+    static std::string VinOfFileName(const std::string& path);
+
     static constexpr const char* kSuffix = ".journal";
     static constexpr const char* kAsideSuffix = ".unusable";
 
@@ -88,7 +94,8 @@ private:
     // unusable), or InUse when a running update holds it.
     ReadOutcome ReadEntry(const std::string& path, JournalEntry& entry, std::string& problem, bool& ours);
     // The usable journals, newest first; those in use are left out.
-    std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems);
+    std::vector<std::unique_ptr<JournalFile>> ScanUsable(std::vector<JournalProblem>& problems,
+                                                         std::vector<std::string>* inUse = nullptr);
     static std::string NewFileStem(const JournalHeader& header);
     // Whether the state folder, when it holds `path`, passes the checks Begin makes of it.
     bool FolderFitToRead(const std::string& path, std::string& reason);

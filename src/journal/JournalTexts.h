@@ -69,6 +69,15 @@ inline constexpr const char* FolderCannotHoldJournals =
 inline constexpr const char* NotProgrammedJournalNotHeld =
     "Not programmed - the journal could not be locked for this run";
 
+// A journal that may be this ECU's is held by another running update: it cannot be read now.
+inline constexpr const char* JournalOfThisEcuInUse =
+    "Another running update holds a journal that may hold this ECU's data:";
+inline constexpr const char* WaitForTheOtherRun =
+    "Let that update end (or close its program), then run again. If this ECU is not that update's, run again "
+    "with --no-resume.";
+inline constexpr const char* NotProgrammedJournalInUse =
+    "Not programmed - a journal that may be this ECU's is in use by another run";
+
 inline constexpr const char* JournalImageDiffers =
     "The journal was saved for another firmware image than this ECU's identity selects: ";
 }  // namespace Text

@@ -93,6 +93,7 @@ bool CFlashDlg::OfferJournalRestore() {
     journal->Supersede(ecu.identity, {JournalProgress::WriteBackFinished}, problems);
 
     std::vector<std::unique_ptr<JournalFile>> files;
+    std::vector<std::string> inUse;
     const bool named = !journalSettings.resumeFrom.empty();
     if (named) {
         JournalProblem problem;
@@ -101,7 +102,7 @@ bool CFlashDlg::OfferJournalRestore() {
         else
             problems.push_back(problem);
     } else if (!journalSettings.noResume) {
-        files = journal->FindInterrupted(problems);
+        files = journal->FindInterrupted(problems, &inUse);
     }
     for (const JournalProblem& problem : problems)
         host.ShowMessageBox(ProblemText(problem), "", MessageIcon::Exclamation, MessageButtons::Ok);
@@ -113,6 +114,14 @@ bool CFlashDlg::OfferJournalRestore() {
     std::vector<JournalCandidate> candidates;
     for (const auto& file : files)
         candidates.push_back({file->path, file->entry.header, LocalDayOf(file->entry.header.startedAt)});
+    for (const std::string& path : inUse) {
+        auto file = std::make_unique<JournalFile>();
+        file->path = path;
+        const std::string vin = Journal::VinOfFileName(path);
+        std::copy(vin.begin(), vin.end(), file->entry.header.vin.begin());
+        candidates.push_back({path, file->entry.header, {}, true});
+        files.push_back(std::move(file));
+    }
     const JournalChoice choice =
         ChooseJournal(ecu, candidates, {journalSettings.unattended, named, journalSettings.noResume});
 
@@ -199,6 +208,13 @@ bool CFlashDlg::RefuseForJournal(const JournalChoice& choice, const std::vector<
         for (std::size_t i : choice.candidates) text += "\n" + CandidateText(*files[i]) + "\n";
         say(text + "\n" + Text::WaysOnSeveral);
         FinishWithStatus(Text::NotProgrammedSeveralJournals);
+        break;
+    }
+    case JournalRefusal::JournalInUse: {
+        std::string text = Text::JournalOfThisEcuInUse;
+        for (std::size_t i : choice.candidates) text += "\n" + files[i]->path;
+        say(text + "\n\n" + Text::WaitForTheOtherRun);
+        FinishWithStatus(Text::NotProgrammedJournalInUse);
         break;
     }
     case JournalRefusal::UnknownEcu:

@@ -52,6 +52,11 @@ uint32_t SimulatedLine::Baud() const {
     return baud_;
 }
 
+std::size_t SimulatedLine::WriteCount() const {
+    std::lock_guard lock(mutex_);
+    return writes_.size();
+}
+
 std::vector<SimulatedLine::WireFrame> SimulatedLine::Writes() const {
     std::lock_guard lock(mutex_);
     return writes_;

@@ -40,6 +40,7 @@ public:
     bool ConnectedToAdapter() const;
     uint32_t Baud() const;
     std::vector<WireFrame> Writes() const;
+    std::size_t WriteCount() const;
     int Purges() const;
 
 private:

@@ -38,7 +38,10 @@ std::string LeaveInterruptedJournal(Storage& storage, const JournalHeader& heade
     return earlier.CurrentPath();
 }
 
-Workshop::Workshop(sim::SimOptions ecu) : storage(root.File("state")), run(std::move(ecu)) {}
+Workshop::Workshop(sim::SimOptions ecu) : storage(root.File("state")), run(std::move(ecu)), journals_(storage) {}
+
+Workshop::Workshop(sim::SimOptions ecu, Storage& stationJournals)
+    : storage(root.File("state")), run(std::move(ecu)), journals_(stationJournals) {}
 
 void Workshop::KillProgram() {
     run.dlg().OnClose();
@@ -55,10 +58,11 @@ void Workshop::StartProgram(JournalSettings settings) {
         b.dlg = std::make_unique<CFlashDlg>(PlatformServices{b.host, b.clock, b.link, b.ports, b.system});
     }
     // Each program a few minutes after the one before, on the same day.
-    b.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9, 10 * programs_++, 0));
+    b.clock.SetLocalTime(VirtualClock::CalendarTime(2026, 12, 10, 9 + programs_ / 6, 10 * (programs_ % 6), 0));
+    ++programs_;
     started_ = true;
     journal.reset();  // the old program's journal goes with it
-    journal = std::make_unique<Journal>(storage);
+    journal = std::make_unique<Journal>(journals_);
     settings.journal = journal.get();
     b.dlg->journalSettings = settings;
     firstFrameOfProgram_ = run.line.Writes().size();

@@ -24,6 +24,8 @@ std::string LeaveInterruptedJournal(Storage& storage, const JournalHeader& heade
 class Workshop {
 public:
     explicit Workshop(sim::SimOptions ecu);
+    // An ECU of a station whose programs keep their journals in one folder with other ECUs'.
+    Workshop(sim::SimOptions ecu, Storage& stationJournals);
 
     // The program ends without its close steps reaching the ECU (it is killed): its journal is
     // left as it was, no longer held by a running update.
@@ -48,6 +50,7 @@ public:
     VirtualUpdateBench run;
 
 private:
+    Storage& journals_;
     std::unique_ptr<Journal> journal;
     std::size_t firstFrameOfProgram_ = 0;
     bool started_ = false;

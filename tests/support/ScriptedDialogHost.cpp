@@ -56,6 +56,7 @@ MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::str
     MessageResult answer = MessageResult::Ok;
     calls_.Run([&] {
         std::function<void(const MessageBoxCall&)> handler;
+        std::function<MessageResult(const MessageBoxCall&)> answerer;
         MessageBoxCall call{std::string(text), std::string(caption), icon, buttons};
         {
             std::lock_guard lock(mutex_);
@@ -63,7 +64,9 @@ MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::str
             Record("message " + call.text);
             handler = boxHandler_;
             if (IsQuestion(buttons)) answer = yesNoAnswer_;
+            answerer = answerer_;
         }
+        if (answerer && IsQuestion(buttons)) answer = answerer(call);
         if (handler) handler(call);
     });
     return answer;
@@ -72,6 +75,11 @@ MessageResult ScriptedDialogHost::ShowMessageBox(std::string_view text, std::str
 void ScriptedDialogHost::ScriptYesNoAnswer(MessageResult answer) {
     std::lock_guard lock(mutex_);
     yesNoAnswer_ = answer;
+}
+
+void ScriptedDialogHost::AnswerQuestionsBy(std::function<MessageResult(const MessageBoxCall&)> answerer) {
+    std::lock_guard lock(mutex_);
+    answerer_ = std::move(answerer);
 }
 
 void ScriptedDialogHost::SetTimer(int timerId, uint32_t periodMs) {

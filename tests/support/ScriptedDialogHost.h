@@ -74,6 +74,8 @@ public:
     int DispatchRequests() const;
     // Script: the answer to every Yes/No box from now on (No until scripted).
     void ScriptYesNoAnswer(MessageResult answer);
+    // An operator who reads each question: its answer, in place of the scripted one.
+    void AnswerQuestionsBy(std::function<MessageResult(const MessageBoxCall&)> answerer);
     // Called for every message box, after it was recorded (still inside the box).
     void OnMessageBox(std::function<void(const MessageBoxCall&)> handler);
 
@@ -93,6 +95,7 @@ private:
     int busyRepaints_ = 0;
     std::optional<std::string> fileChoice_;
     MessageResult yesNoAnswer_ = MessageResult::No;
+    std::function<MessageResult(const MessageBoxCall&)> answerer_;
     std::function<void(const MessageBoxCall&)> boxHandler_;
     std::function<void()> dispatchHandler_;
     int dispatchRequests_ = 0;
