@@ -415,7 +415,8 @@ private:
         if (!entry || !NeedsRestore(entry->header))
             return Fail("d: the run names " + resume + " to finish from, which --resume refuses (" +
                         (entry ? ProgressName(entry->header.progress) : "unreadable") + ")");
-        if (ecu.known && !SameIdentity(entry->header.Identity(), ecu.identity))
+        // An ECU whose data the operator gave up is programmed as it reads now, wiped VIN and all.
+        if (ecu.known && !ecu.released && !SameIdentity(entry->header.Identity(), ecu.identity))
             return Fail("d: the run names " + resume + ", a journal of another ECU");
     }
 
