@@ -77,6 +77,11 @@ struct PlatformServices {
 //                             W: RX (handlers), UI (OnProceed, ResetSession, SetLineSpeed)
 //                             R: UI (SendRequest, ConnectionTick, front ends), RX; sessionStage
 //                             and runEnded also the console's signal thread (EcuBeingChanged)  atomic
+//   finishedOk, programmingStarted
+//                             W: RX (FinishWithStatus, AskForProgrammingSession)
+//                             R: front ends, UI; programmingStarted also the console's signal
+//                             thread (EcuBeingChanged)                                 atomic
+//   recoveryTold .............. W/R: UI only (the windows' close steps and timer)
 //   reportedBase/UpperChecksum  W: RX (checksum reply)        R: front ends            atomic
 //   requestTable .............. W: UI (InitSessionData; SendRequest completes the variable bytes)
 //                             R: RX reads only the fixed bytes, set before RX exists
