@@ -109,6 +109,78 @@ void ExpectReportShape(const nlohmann::json& report) {
     EXPECT_TRUE(report["checksums"].contains("base") && report["checksums"].contains("upper"));
 }
 
+// ecu-sim's report once an update has finished: no rule of the ECU broken, and every record as it
+// was before the first run, except that the history gains the run's entry and two records carry
+// the repairs made as they were read.
+void ExpectEveryRecordBack(const nlohmann::json& sim) {
+    ASSERT_FALSE(sim.is_discarded());
+    EXPECT_TRUE(sim["violations"].empty()) << sim["violations"].dump();
+    for (const auto& record : sim["changedRecords"]) {
+        const std::string name = record["record"];
+        std::vector<uint8_t> repaired = HexBytes(record["atStart"]);
+        if (name == "21 69") continue;
+        if (name == "21 17" && repaired.size() == 14) {
+            RepairRecord17(repaired.data());
+        } else if (name == "21 33" && repaired.size() == 10) {
+            RepairRecord33(repaired.data());
+        } else {
+            ADD_FAILURE() << "not restored: " << record.dump();
+        }
+        EXPECT_EQ(HexBytes(record["now"]), repaired) << record.dump();
+    }
+}
+
+// The journal in the last resume command of `text`, or "".
+std::string JournalOfResumeCommand(const std::string& text) {
+    const std::string command = "flash-updater-cli --resume ";
+    const size_t at = text.rfind(command);
+    if (at == std::string::npos) return {};
+    const size_t start = at + command.size();
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+// A state folder of the test's own that several runs, of one ECU or several, share.
+struct SharedStateFolder {
+    SharedStateFolder() {
+        char name[] = "/tmp/flash-updater-cli-journals-XXXXXX";
+        if (mkdtemp(name) != nullptr) path = name;
+    }
+    ~SharedStateFolder() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    std::vector<std::string> Journals() const {
+        std::vector<std::string> journals;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(path + "/flash-updater", ignored))
+            journals.push_back(entry.path().string());
+        std::sort(journals.begin(), journals.end());
+        return journals;
+    }
+    std::string path;
+};
+
+// A run killed in the middle of the base area, then the ECU switched off and on: the erase has
+// wiped its records and identity, and the run's journal alone holds them. That journal.
+std::string KillMidBase(EcuSimProcess& sim, const SharedStateFolder& folder) {
+    const std::vector<std::string> before = folder.Journals();
+    {
+        CliProcess cli({"--yes"}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        if (!cli.WaitForOutput("Writing (Base) - 20%")) {
+            ADD_FAILURE() << cli.Output() << cli.Errors();
+            return {};
+        }
+        cli.Signal(SIGKILL);
+        cli.WaitForExit();
+    }
+    sim.PowerCycle();
+    std::vector<std::string> added;
+    for (const std::string& journal : folder.Journals())
+        if (std::find(before.begin(), before.end(), journal) == before.end()) added.push_back(journal);
+    EXPECT_EQ(added.size(), 1u) << ::testing::PrintToString(added);
+    return added.empty() ? std::string() : added.front();
+}
+
 // The total of both areas' byte counts as their first progress lines give them, in tags.
 int TagsInProgressLines(const std::string& output) {
     int tags = 0;
@@ -144,22 +216,7 @@ TEST(CliAgainstEcuSim, AWholeUpdateExitsWith0AndFinishedOkLastWithEveryFrameInTh
     const nlohmann::json json = nlohmann::json::parse(ReadFile(report), nullptr, false);
     ASSERT_FALSE(json.is_discarded());
     EXPECT_TRUE(json["updateFinished"].get<bool>());
-    EXPECT_TRUE(json["violations"].empty()) << json["violations"].dump();
-    // The restore brings every record back, except that the history gains the run's entry and two
-    // records carry the repairs made as they were read.
-    for (const auto& record : json["changedRecords"]) {
-        const std::string name = record["record"];
-        std::vector<uint8_t> repaired = HexBytes(record["atStart"]);
-        if (name == "21 69") continue;
-        if (name == "21 17" && repaired.size() == 14) {
-            RepairRecord17(repaired.data());
-        } else if (name == "21 33" && repaired.size() == 10) {
-            RepairRecord33(repaired.data());
-        } else {
-            ADD_FAILURE() << "not restored: " << record.dump();
-        }
-        EXPECT_EQ(HexBytes(record["now"]), repaired) << record.dump();
-    }
+    ExpectEveryRecordBack(json);
     unlink(report.c_str());
     unlink(trace.c_str());
 }
@@ -448,6 +505,124 @@ TEST(CliAgainstEcuSim, TwoRunsStartedTogetherOnEcusWithoutAVinKeepTwoJournals) {
     EXPECT_THAT(journals[1], MatchesRegex("[0-9]{8}-[0-9]{6}Z-unknown-vin(-2)?\\.journal"));
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
+}
+
+// An ECU left blank by a killed run, then a run writing that run's journal back that a refused
+// level-7 key stops before anything is written: the first journal still holds the ECU's data. The
+// stop names it, an unattended run not told which journal to use names it and programs nothing,
+// and the run given it finishes the update.
+TEST(CliAgainstEcuSim, AResumeStoppedBeforeProgrammingLeavesTheEcusJournalToFinishFrom) {
+    const std::string simReport = TempPath("stopped-resume-sim.json");
+    const std::string report = TempPath("stopped-resume-report.json");
+    const SharedStateFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    {
+        // Only the second run's level-7 key is refused.
+        EcuSimProcess sim(
+            {"--erase-ms", "300", "--boot-ms", "300", "--fault", "nrc=35@2708,nth=2", "--report", simReport});
+        const std::string interrupted = KillMidBase(sim, folder);
+        ASSERT_FALSE(interrupted.empty());
+
+        CliProcess stopped({"--yes", "--resume", interrupted, "--report", report}, sim.SlavePath(),
+                           CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(stopped.WaitForExit(), 1) << stopped.Output() << stopped.Errors();
+        EXPECT_EQ(stopped.Lines().back(), "Error - Invalid Key!");
+        const std::string said = stopped.Output() + stopped.Errors();
+        EXPECT_THAT(said, HasSubstr("The journal that holds the ECU's data: " + interrupted + "\n"));
+        const std::string named = JournalOfResumeCommand(said);
+        EXPECT_EQ(named, interrupted) << said;
+        const nlohmann::json json = ParseJsonFile(report);
+        EXPECT_EQ(json["exitCode"], 1);
+        EXPECT_EQ(json["ecuState"], "untouched");
+        EXPECT_EQ(json["resumeCommand"], "flash-updater-cli --resume " + interrupted);
+        // The stopped run's own journal holds what the blank ECU read: never offered.
+        ASSERT_TRUE(json["journal"].is_string()) << json.dump();
+        const std::string stoppedRunsJournal = json["journal"];
+        EXPECT_NE(stoppedRunsJournal, interrupted);
+
+        // The stop leaves the adapter at its high speed; the operator switches the ECU off and on.
+        sim.PowerCycle();
+        CliProcess unattended({"--yes"}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(unattended.WaitForExit(), 1) << unattended.Output() << unattended.Errors();
+        EXPECT_EQ(unattended.Lines().back(), "Not programmed - this may be the ECU of an interrupted update");
+        const std::string told = unattended.Output() + unattended.Errors();
+        EXPECT_THAT(told, HasSubstr(interrupted));
+        EXPECT_THAT(told, HasSubstr("--no-resume"));
+        EXPECT_THAT(told, Not(HasSubstr(stoppedRunsJournal)));
+
+        sim.PowerCycle();
+        CliProcess resumed({"--yes", "--resume", named}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(resumed.WaitForExit(), 0) << resumed.Output() << resumed.Errors();
+        EXPECT_EQ(resumed.Lines().back(), "Finished OK");
+    }
+    ExpectEveryRecordBack(ParseJsonFile(simReport));
+    unlink(simReport.c_str());
+    unlink(report.c_str());
+}
+
+// Two ECUs left blank by killed runs, their journals in one folder: nothing either ECU reads tells
+// which journal is its own, so an unattended run names both and programs nothing.
+TEST(CliAgainstEcuSim, AnUnattendedRunOnOneOfTwoBlankEcusNamesBothJournals) {
+    const std::string simReports[] = {TempPath("blank-first-sim.json"), TempPath("blank-second-sim.json")};
+    const SharedStateFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    {
+        EcuSimProcess first({"--erase-ms", "300", "--boot-ms", "300", "--seed", "2", "--report", simReports[0]});
+        EcuSimProcess second({"--erase-ms", "300", "--boot-ms", "300", "--seed", "3", "--report", simReports[1]});
+        const std::string journals[] = {KillMidBase(first, folder), KillMidBase(second, folder)};
+        ASSERT_FALSE(journals[0].empty() || journals[1].empty());
+
+        CliProcess cli({"--yes"}, first.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+        EXPECT_EQ(cli.Lines().back(), "Not programmed - several journals may be this ECU's");
+        const std::string told = cli.Output() + cli.Errors();
+        for (const std::string& journal : journals) EXPECT_THAT(told, HasSubstr(journal));
+        EXPECT_THAT(told, HasSubstr("--resume"));
+        EXPECT_THAT(told, HasSubstr("--no-resume"));
+    }
+    for (const std::string& simReport : simReports) {
+        const nlohmann::json json = ParseJsonFile(simReport);
+        ASSERT_FALSE(json.is_discarded()) << simReport;
+        EXPECT_TRUE(json["violations"].empty()) << json["violations"].dump();
+        unlink(simReport.c_str());
+    }
+}
+
+// The base area's checksum fails three times: the ECU is left erased. The recovery text ends the
+// run, the report gives the same command, and that command finishes the update.
+TEST(CliAgainstEcuSim, ABaseChecksumFailingThreeTimesEndsWith3AndItsJournalFinishesTheUpdate) {
+    const std::string simReport = TempPath("checksum-sim.json");
+    const std::string report = TempPath("checksum-report.json");
+    const SharedStateFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    {
+        EcuSimProcess sim(
+            {"--erase-ms", "300", "--boot-ms", "300", "--fault", "wrong-crc@218300,count=3", "--report", simReport});
+        CliProcess failed({"--yes", "--report", report}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(failed.WaitForExit(), kEcuLeftUnprogrammed) << failed.Output() << failed.Errors();
+        const std::vector<std::string> lines = failed.Lines();
+        ASSERT_GE(lines.size(), 5u);
+        EXPECT_EQ(lines[lines.size() - 5], "Failed Base CRC Check!");
+        ExpectRecoveryTextLast(failed);
+        const nlohmann::json json = ParseJsonFile(report);
+        ExpectReportShape(json);
+        EXPECT_EQ(json["result"], "Failed Base CRC Check!");
+        EXPECT_EQ(json["exitCode"], kEcuLeftUnprogrammed);
+        EXPECT_EQ(json["ecuState"], "unprogrammed");
+        EXPECT_EQ(json["resumeCommand"], lines.back().substr(2));
+
+        sim.PowerCycle();
+        CliProcess resumed({"--yes", "--resume", JournalOfResumeCommand(lines.back()), "--report", report},
+                           sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder.path);
+        ASSERT_EQ(resumed.WaitForExit(), 0) << resumed.Output() << resumed.Errors();
+        EXPECT_EQ(resumed.Lines().back(), "Finished OK");
+        const nlohmann::json finished = ParseJsonFile(report);
+        EXPECT_EQ(finished["ecuState"], "programmed");
+        EXPECT_TRUE(finished["resumeCommand"].is_null()) << finished.dump();
+    }
+    ExpectEveryRecordBack(ParseJsonFile(simReport));
+    unlink(simReport.c_str());
+    unlink(report.c_str());
 }
 
 }  // namespace
