@@ -36,6 +36,9 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
         "those named by --port, else those named by FLASH_UPDATER_PORTS (separated by ':'), else the "
         "serial devices found.",
         kProgramName);
+    app.footer(
+        "Exit codes: 0 Finished OK; 3 the run changed the ECU and left it without a working program (the last "
+        "lines name the journal and the --resume command that finishes the update); 1 any other end; 2 bad usage.");
     app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
                          "Print the program's version and exit");
     app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");
@@ -71,7 +74,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
         ->type_name("SECONDS");
     app.add_option("--report", options.reportFile,
                    "At the end of the run, write its outcome to FILE as JSON (ECU, image, times, result, exit code, "
-                   "journal, checksums)")
+                   "journal, checksums; ecuState: untouched, programmed or unprogrammed; resumeCommand: the --resume "
+                   "command that finishes the update, or null)")
         ->check(kWritableFileName)
         ->type_name("FILE");
     try {
