@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "PowerCutDisk.h"
 #include "RecordCheck.h"
 #include "TemporaryFolder.h"
 #include "UpdateRun.h"
@@ -51,8 +52,7 @@ public:
         return disk_.Read(path, limit, out, reason, keep);
     }
     std::vector<std::string> List() override { return disk_.List(); }
-    bool MoveAside(const std::string& path, std::string_view suffix, std::string& moved,
-                   std::string& reason) override {
+    bool MoveAside(const std::string& path, std::string_view suffix, std::string& moved, std::string& reason) override {
         return !Full(reason) && disk_.MoveAside(path, suffix, moved, reason);
     }
 
@@ -137,10 +137,10 @@ struct StationEcu {
     bool known = false;
     EcuIdentity identity;
     std::unique_ptr<EcuDataSnapshot> reference;
-    std::string version;       // the image's version, for its history entries
-    bool needsData = false;    // a run started programming it since it last ended "Finished OK"
-    bool released = false;     // the operator gave its saved data up (No, --no-resume)
-    bool finished = false;     // its last run ended "Finished OK"
+    std::string version;             // the image's version, for its history entries
+    bool needsData = false;          // a run started programming it since it last ended "Finished OK"
+    bool released = false;           // the operator gave its saved data up (No, --no-resume)
+    bool finished = false;           // its last run ended "Finished OK"
     std::vector<std::string> named;  // the journals its last run named
     std::map<std::string, std::vector<uint8_t>> originals;  // records before its first run
 };
@@ -188,9 +188,8 @@ private:
         settings.unattended = who != Operator::Truthful && who != Operator::DeclinesOwn;
         settings.noResume = who == Operator::NoResume;
         if (who == Operator::ResumesNamed) settings.resumeFrom = OwnNamed(ecu);
-        shop.run.host().AnswerQuestionsBy([this, &ecu, who](const ScriptedDialogHost::MessageBoxCall& box) {
-            return Answer(ecu, who, box.text);
-        });
+        shop.run.host().AnswerQuestionsBy(
+            [this, &ecu, who](const ScriptedDialogHost::MessageBoxCall& box) { return Answer(ecu, who, box.text); });
 
         std::vector<sim::FaultRule> rules;
         const auto rule = [&](const std::string& text) {
@@ -206,11 +205,13 @@ private:
             cutAfterFrames = random_.Chance(35) ? random_.Below(120) : random_.Below(kFramesOfAWholeRun);
             break;
         case Fault::LineCut:
-            rule(std::string(random_.Chance(50) ? "cut" : "unplug") + "@3D,nth=" +
-                 std::to_string(1 + random_.Below(kMemoryWritesOfAWholeRun)));
+            rule(std::string(random_.Chance(50) ? "cut" : "unplug") +
+                 "@3D,nth=" + std::to_string(1 + random_.Below(kMemoryWritesOfAWholeRun)));
             break;
         case Fault::KeyRefused: rule("nrc=35@2708"); break;
-        case Fault::ChecksumFailed: rule(random_.Chance(50) ? "wrong-crc@218300,count=3" : "wrong-crc@218301,count=3"); break;
+        case Fault::ChecksumFailed:
+            rule(random_.Chance(50) ? "wrong-crc@218300,count=3" : "wrong-crc@218301,count=3");
+            break;
         case Fault::UnexpectedRefusal:
             rule("nrc=10@3D,nth=" + std::to_string(1 + random_.Below(kMemoryWritesOfAWholeRun)));
             break;
@@ -225,7 +226,8 @@ private:
             const std::vector<std::string> files = storage_.List();
             for (const std::string& path : files) {
                 const auto entry = JournalOnDisk(path);
-                if (entry && NeedsRestore(entry->header) && !(ecu.known && SameIdentity(entry->header.Identity(), ecu.identity))) {
+                if (entry && NeedsRestore(entry->header) &&
+                    !(ecu.known && SameIdentity(entry->header.Identity(), ecu.identity))) {
                     TakeForAnotherRun(path);
                     break;
                 }
@@ -287,7 +289,11 @@ private:
         if (killed) {
             // Gone with no close steps: its locks go with it; a power cut takes the ECU's power too.
             shop.KillProgram();
-            if (fault == Fault::PowerCut) shop.run.simulator.PowerCycle(shop.run.bench.clock.NowMs() * 1000);
+            if (fault == Fault::PowerCut) {
+                shop.run.simulator.PowerCycle(shop.run.bench.clock.NowMs() * 1000);
+                // The station loses its power too: its disk keeps what the storage made durable.
+                power_cut_disk::Cut();
+            }
         }
         if (state == EcuState::Unprogrammed) ecu.needsData = true;
         if (neededDataBefore && !restoring && programmingStarted &&
@@ -374,15 +380,15 @@ private:
 
     Fault PickFault() {
         static constexpr std::array<std::pair<Fault, uint32_t>, 10> kWeights{{{Fault::None, 18},
-                                                                               {Fault::Killed, 15},
-                                                                               {Fault::PowerCut, 10},
-                                                                               {Fault::OperatorStop, 10},
-                                                                               {Fault::LineCut, 10},
-                                                                               {Fault::KeyRefused, 7},
-                                                                               {Fault::ChecksumFailed, 7},
-                                                                               {Fault::UnexpectedRefusal, 8},
-                                                                               {Fault::DiskFull, 8},
-                                                                               {Fault::JournalLocked, 7}}};
+                                                                              {Fault::Killed, 15},
+                                                                              {Fault::PowerCut, 10},
+                                                                              {Fault::OperatorStop, 10},
+                                                                              {Fault::LineCut, 10},
+                                                                              {Fault::KeyRefused, 7},
+                                                                              {Fault::ChecksumFailed, 7},
+                                                                              {Fault::UnexpectedRefusal, 8},
+                                                                              {Fault::DiskFull, 8},
+                                                                              {Fault::JournalLocked, 7}}};
         uint32_t roll = random_.Below(100);
         for (const auto& [fault, weight] : kWeights) {
             if (roll < weight) return fault;
@@ -434,7 +440,8 @@ private:
         if (written && dlg.EcuStateNow() != EcuState::Programmed && !recovery)
             return Fail("e: the run wrote to the ECU and did not finish, but says: " + words);
         if (recovery && dlg.programmingStarted == 0) return Fail("e: recovery steps for an ECU never changed");
-        if (!written && dlg.programmingStarted == 0 && recovery) return Fail("e: recovery steps though nothing was written");
+        if (!written && dlg.programmingStarted == 0 && recovery)
+            return Fail("e: recovery steps though nothing was written");
     }
 
     // a, b, c over every ECU of the station.
@@ -459,8 +466,8 @@ private:
             if (ecu.released) continue;
             // b: finished, with every record of its own back.
             if (ecu.finished && !FinishedWithItsRecords(ecu, reports[e]))
-                return Fail("b: ECU " + std::to_string(e + 1) + " ended Finished OK without its records: " +
-                            RecordLines(ecu, reports[e]));
+                return Fail("b: ECU " + std::to_string(e + 1) +
+                            " ended Finished OK without its records: " + RecordLines(ecu, reports[e]));
             // c: its data within reach, where the ECU no longer holds it.
             if (Wiped(reports[e]) && (!ecu.reference || !DataInReach(ecu)))
                 return Fail("c: ECU " + std::to_string(e + 1) + " lacks its data and no journal holds it" +
@@ -472,8 +479,8 @@ private:
     // it was cut off may have left one.
     bool FinishedWithItsRecords(const StationEcu& ecu, const sim::RunReport& report) const {
         for (int entries = 1; entries <= outcome_.runs; ++entries) {
-            ExpectedRecords expected{ecu.shop->run.LocalTime(), std::vector<std::string>(entries, report.version),
-                                     "tester", {}};
+            ExpectedRecords expected{
+                ecu.shop->run.LocalTime(), std::vector<std::string>(entries, report.version), "tester", {}};
             if (RecordProblems(report, expected).empty()) return true;
         }
         return false;
@@ -538,6 +545,7 @@ private:
     SplitMix64 random_;
     TemporaryFolder root_;
     StationStorage storage_;
+    power_cut_disk::Watch disk_{storage_.Folder()};
     // Another program of the station, on the same folder.
     FolderStorage otherInstance_{storage_.Folder()};
     Journal otherRun_{otherInstance_};
@@ -549,4 +557,17 @@ private:
 
 }  // namespace
 
-CampaignOutcome RunCampaign(uint64_t seed) { return Station(seed).Run(); }
+CampaignOutcome RunCampaign(uint64_t seed) {
+    // The power cuts test nothing if the disk model keeps what was never made durable.
+    static const std::string diskModelProblem = [] {
+        const TemporaryFolder folder;
+        return power_cut_disk::SelfCheck(folder.Path().string());
+    }();
+    if (!diskModelProblem.empty()) {
+        CampaignOutcome outcome;
+        outcome.ok = false;
+        outcome.failure = "the power-cut disk model: " + diskModelProblem;
+        return outcome;
+    }
+    return Station(seed).Run();
+}
