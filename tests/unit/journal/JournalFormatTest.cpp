@@ -11,17 +11,12 @@
 namespace {
 
 // Rewrites the trailing checksum so that a deliberate change of content is seen as valid bytes.
-void Reseal(std::vector<uint8_t>& bytes) {
-    const uint32_t crc = Crc32(std::span(bytes).first(bytes.size() - 4));
-    for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = static_cast<uint8_t>(crc >> (8 * i));
-}
 
 JournalDecodeResult Decode(const std::vector<uint8_t>& bytes) {
     auto out = std::make_unique<JournalEntry>();
     return DecodeJournal(bytes, *out);
 }
 
-constexpr std::size_t kMagicSize = 22;
 constexpr std::size_t kProgressAt = kMagicSize + 2;
 
 TEST(JournalFormat, Crc32CheckValue) {
@@ -66,12 +61,7 @@ TEST(JournalFormat, EveryFieldSurvivesTheRoundTrip) {
 
 // Written by the previous version: no layout id, its time local, nothing after the marks.
 TEST(JournalFormat, AJournalOfTheFirstFormatIsReadWithItsTimeTakenAsLocal) {
-    std::vector<uint8_t> bytes = EncodeJournal(*SampleEntry());
-    const std::size_t layoutAt = bytes.size() - 4 - 1 - kSavedMarkCount - 2 - sizeof(EcuDataSnapshot) - 4 - 4;
-    bytes.erase(bytes.end() - 5);  // the records-read-at-start flag
-    bytes.erase(bytes.begin() + static_cast<long>(layoutAt), bytes.begin() + static_cast<long>(layoutAt) + 4);
-    bytes[kMagicSize] = 1;
-    Reseal(bytes);
+    const std::vector<uint8_t> bytes = FirstFormatBytes(*SampleEntry());
 
     const char* zone = std::getenv("TZ");
     const std::string saved = zone ? zone : "";
@@ -91,6 +81,9 @@ TEST(JournalFormat, AJournalOfTheFirstFormatIsReadWithItsTimeTakenAsLocal) {
               std::vector<int>({2026, 12, 10, 11, 6, 3}));
     EXPECT_EQ(std::memcmp(&out->snapshot, &SampleEntry()->snapshot, sizeof out->snapshot), 0);
     EXPECT_FALSE(out->hasRecordsReadAtStart);
+    EXPECT_TRUE(out->header.firstFormat) << "its progress is not to be trusted";
+    ASSERT_EQ(DecodeJournal(EncodeJournal(*out), *out), JournalDecodeResult::Ok);
+    EXPECT_FALSE(out->header.firstFormat);
 }
 
 TEST(JournalFormat, OverlongTextsAreCut) {

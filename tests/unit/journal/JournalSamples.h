@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TemporaryFolder.h"
 #include "journal/JournalFormat.h"
@@ -39,4 +40,23 @@ inline std::unique_ptr<JournalEntry> JournalOnDisk(const std::string& path) {
     auto entry = std::make_unique<JournalEntry>();
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     return DecodeJournal(bytes, *entry) == JournalDecodeResult::Ok ? std::move(entry) : nullptr;
+}
+
+inline constexpr std::size_t kMagicSize = 22;
+
+// The journal's checksum made anew after its bytes were changed.
+inline void Reseal(std::vector<uint8_t>& bytes) {
+    const uint32_t crc = Crc32(std::span(bytes).first(bytes.size() - 4));
+    for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = static_cast<uint8_t>(crc >> (8 * i));
+}
+
+// The entry as the previous version wrote it: no layout id, its time local, nothing after the marks.
+inline std::vector<uint8_t> FirstFormatBytes(const JournalEntry& entry) {
+    std::vector<uint8_t> bytes = EncodeJournal(entry);
+    const std::size_t layoutAt = bytes.size() - 4 - 1 - kSavedMarkCount - 2 - sizeof(EcuDataSnapshot) - 4 - 4;
+    bytes.erase(bytes.end() - 5);  // the records-read-at-start flag
+    bytes.erase(bytes.begin() + static_cast<long>(layoutAt), bytes.begin() + static_cast<long>(layoutAt) + 4);
+    bytes[kMagicSize] = 1;
+    Reseal(bytes);
+    return bytes;
 }

@@ -1,5 +1,6 @@
 // The dialog's use of the journal: what is saved before stage 1, and what the stage-0 read is
 // offered afterwards.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -293,6 +294,45 @@ TEST_F(RunJournalTest, RunCutOffAfterItsWriteBackIsSupersededAndDamageIsReported
     EXPECT_EQ(boxes[0].text, std::string(Text::JournalUnusable) + damaged +
                                  "\nits checksum does not match: the file is damaged\n" + Text::JournalKeptAs +
                                  damaged + ".unusable");
+}
+
+// The previous version wrote "programming started" only on the ECU's answer: its "saved" may be an
+// erased ECU's data. Never superseded by a run that erased nothing; gone once the ECU is back.
+TEST_F(RunJournalTest, AFirstFormatSavedJournalStaysUntilTheEcuHasItsDataBack) {
+    auto earlier = SampleEntry(kVin, {2026, 12, 8, 8, 0, 0});
+    earlier->header.progress = JournalProgress::Saved;
+    const std::string firstFormat = root.File("state/earlier.journal");
+    std::string reason;
+    ASSERT_TRUE(storage.CheckFolder(reason)) << reason;
+    const std::vector<uint8_t> bytes = FirstFormatBytes(*earlier);
+    TemporaryFolder::WriteAll(firstFormat, std::string(bytes.begin(), bytes.end()));
+
+    dlg.journalSettings.noResume = true;  // programmed with what reads now, as the operator said
+    ASSERT_TRUE(dlg.OfferJournalRestore());
+    ASSERT_TRUE(dlg.BeginJournal());
+    EXPECT_EQ(ProgressOf(firstFormat), JournalProgress::Saved);
+    dlg.sessionStage = Stage::BaseProgramming;
+    dlg.AskForProgrammingSession();
+    EXPECT_EQ(ProgressOf(firstFormat), JournalProgress::Saved);
+    dlg.RecordJournalProgress(JournalProgress::Finished);
+    EXPECT_EQ(ProgressOf(firstFormat), JournalProgress::Superseded);
+}
+
+// With no journal of its own (its disk full, the operator said to program anyway), a run that
+// wrote an interrupted run's data back supersedes that journal once the ECU holds it again, and
+// until then names it as the one to finish from.
+TEST_F(RunJournalTest, ARunWithoutItsOwnJournalSupersedesTheOneItWroteBackOnlyWhenFinished) {
+    const std::string interrupted = Leave(kVin, {2026, 12, 9, 8, 0, 0}, JournalProgress::ProgrammingStarted);
+    dlg.journalSettings.unattended = true;
+    ASSERT_TRUE(dlg.OfferJournalRestore());
+    ASSERT_TRUE(dlg.restoreSource);
+    dlg.sessionStage = Stage::BaseProgramming;
+    dlg.AskForProgrammingSession();  // no journal of its own was begun
+    EXPECT_EQ(dlg.JournalToResume(), interrupted);
+    EXPECT_THAT(dlg.RecoveryText(), ::testing::HasSubstr("The journal that holds the ECU's data: " + interrupted));
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::ProgrammingStarted);
+    dlg.RecordJournalProgress(JournalProgress::Finished);
+    EXPECT_EQ(ProgressOf(interrupted), JournalProgress::Superseded);
 }
 
 TEST_F(RunJournalTest, WithoutJournalNothingIsAskedOrWritten) {
