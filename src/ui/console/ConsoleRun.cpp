@@ -10,6 +10,7 @@
 #include "ui/console/ConsoleDialogHost.h"
 #include "ui/console/ConsoleOutput.h"
 #include "ui/console/ConsoleTexts.h"
+#include "ui/console/TerminationSignals.h"
 #include "ui/console/UiEventLoop.h"
 
 namespace {
@@ -89,7 +90,13 @@ std::function<void(StopSignal)> StopSignalHandler(CFlashDlg& dlg, ConsoleDialogH
     return [&dlg, &host, &loop, &output, policy](StopSignal signal) {
         switch (policy->Decide(signal, dlg.EcuBeingChanged(), std::chrono::steady_clock::now())) {
         case StopAction::Close: host.RequestClose(); break;
-        case StopAction::Warn: loop.Post([&output] { output.PrintLine(Text::InterruptWhileChanging); }); break;
+        case StopAction::Warn: {
+            const char* text = signal == StopSignal::Quit ? Text::QuitWhileChanging : Text::InterruptWhileChanging;
+            loop.Post([&output, text] { output.PrintLine(text); });
+            break;
+        }
+        case StopAction::Refuse: loop.Post([&output] { output.PrintLine(Text::SuspendWhileChanging); }); break;
+        case StopAction::Suspend: SuspendAsAnyJob(); break;
         case StopAction::GoOn: break;
         }
     };

@@ -6,13 +6,24 @@
 
 #include "ui/console/StopSignalPolicy.h"
 
-// Stop signals reach the run as calls, never by killing the process: the run decides (see
-// StopSignalPolicy) and ends through the close steps. On POSIX, SIGINT, SIGTERM and SIGHUP are
-// blocked in every thread (BlockTerminationSignals runs before any thread starts, so all threads
-// inherit the mask) and a thread of their own takes them in sigwait; SIGPIPE is ignored, so a
-// closed output never ends a run. On Windows the console's control events come on threads of
-// the system's.
+// Stop signals reach the run as calls, never by killing or stopping the process: the run decides
+// (see StopSignalPolicy) and ends through the close steps. On POSIX, SIGINT, SIGQUIT, SIGTERM,
+// SIGHUP and SIGTSTP are blocked in every thread (BlockTerminationSignals runs before any thread
+// starts, so all threads inherit the mask) and a thread of their own takes them in sigwait;
+// SIGPIPE is ignored, so a closed output never ends a run, and so are SIGTTIN and SIGTTOU, so a
+// background job is never stopped by the terminal (its writes go through, its reads fail). The
+// process keeps these to its end: it runs no other program, and a mask or disposition dies with
+// the process that set it, so the shell's own are never touched.
+// On Windows the console's control events come on threads of the system's.
 void BlockTerminationSignals();
+
+// Stops the whole process as Ctrl-Z stops any job, until it is continued; called on the thread
+// that took the SIGTSTP. Windows has no job control and never delivers StopSignal::TerminalStop.
+#ifdef _WIN32
+inline void SuspendAsAnyJob() {}
+#else
+void SuspendAsAnyJob();
+#endif
 
 class TerminationSignalWatcher {
 public:

@@ -8,14 +8,16 @@ namespace {
 sigset_t StopSet() {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+    for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP}) sigaddset(&set, signal);
     return set;
 }
 
 StopSignal StopSignalOf(int signal) {
     switch (signal) {
     case SIGINT: return StopSignal::Interrupt;
+    case SIGQUIT: return StopSignal::Quit;
     case SIGHUP: return StopSignal::HangUp;
+    case SIGTSTP: return StopSignal::TerminalStop;
     default: return StopSignal::Terminate;
     }
 }
@@ -25,7 +27,21 @@ StopSignal StopSignalOf(int signal) {
 void BlockTerminationSignals() {
     const sigset_t set = StopSet();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    for (const int signal : {SIGPIPE, SIGTTIN, SIGTTOU}) ::signal(signal, SIG_IGN);
+}
+
+// SIGTSTP keeps its default action throughout (only its mask changes). Sent to this thread alone
+// and then unblocked here, it is delivered before pthread_sigmask returns and the kernel stops
+// every thread, exactly as for a job without a handler (and discards it, as then, when no shell
+// is left to continue the process). Once continued, the thread blocks it again.
+void SuspendAsAnyJob() {
+    sigset_t suspend;
+    sigemptyset(&suspend);
+    sigaddset(&suspend, SIGTSTP);
+    sigset_t before;
+    pthread_kill(pthread_self(), SIGTSTP);
+    pthread_sigmask(SIG_UNBLOCK, &suspend, &before);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 TerminationSignalWatcher::TerminationSignalWatcher(std::function<void(StopSignal)> received)

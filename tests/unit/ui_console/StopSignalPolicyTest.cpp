@@ -33,6 +33,21 @@ TEST(StopSignalPolicy, SequencesOfSignals) {
          {{0ms, Interrupt, true, Warn}, {1s, HangUp, true, GoOn}, {2s, Interrupt, true, Close}}},
         {"after the final text an interrupt stops at once",
          {{0ms, Interrupt, true, Warn}, {1s, Interrupt, false, Close}}},
+        {"a quit before Proceed stops at once", {{0ms, Quit, false, Close}}},
+        {"a second quit within 5 s stops", {{0ms, Quit, true, Warn}, {5s, Quit, true, Close}}},
+        {"a second quit after 5 s warns again",
+         {{0ms, Quit, true, Warn}, {5001ms, Quit, true, Warn}, {6s, Quit, true, Close}}},
+        {"an interrupt and a quit confirm each other", {{0ms, Interrupt, true, Warn}, {1s, Quit, true, Close}}},
+        {"a quit and an interrupt confirm each other", {{0ms, Quit, true, Warn}, {1s, Interrupt, true, Close}}},
+        {"a suspension while changing is refused, every time",
+         {{0ms, TerminalStop, true, Refuse}, {1s, TerminalStop, true, Refuse}}},
+        {"a suspension before Proceed or after the final text suspends",
+         {{0ms, TerminalStop, false, Suspend}, {1s, TerminalStop, false, Suspend}}},
+        {"a refused suspension neither confirms nor arms a stop",
+         {{0ms, TerminalStop, true, Refuse},
+          {1s, Interrupt, true, Warn},
+          {2s, TerminalStop, true, Refuse},
+          {3s, Quit, true, Close}}},
     };
     for (const auto& [name, steps] : cases) {
         SCOPED_TRACE(name);
