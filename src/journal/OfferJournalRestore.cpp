@@ -112,6 +112,7 @@ bool CFlashDlg::OfferJournalRestore() {
     }
 
     std::vector<JournalCandidate> candidates;
+    candidates.reserve(files.size() + inUse.size());
     for (const auto& file : files)
         candidates.push_back({file->path, file->entry.header, LocalDayOf(file->entry.header.startedAt)});
     for (const std::string& path : inUse) {
