@@ -18,6 +18,7 @@
 #include "CliProcess.h"
 #include "EcuSimProcess.h"
 #include "FlashUpdaterVersion.h"
+#include "RunEndings.h"
 #include "ecu/ExpectedChecksums.h"
 #include "ecu/RecordRepairs.h"
 
@@ -27,9 +28,6 @@ using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
-
-// Short erase and boot times keep a whole update as short as the program's own pace allows.
-const std::vector<std::string> kQuickEcu = {"--once", "--erase-ms", "300", "--boot-ms", "300"};
 
 std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
     args.insert(args.end(), more.begin(), more.end());
@@ -73,22 +71,6 @@ std::string Hex4(uint16_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value));
     return text;
-}
-
-// The exit code of a run that changed the ECU and left it without a working program.
-constexpr int kEcuLeftUnprogrammed = 3;
-
-// The lines after the last status line that the recovery text takes, and that they name the
-// run's journal with the command that finishes the update.
-void ExpectRecoveryTextLast(const CliProcess& cli) {
-    const std::vector<std::string> lines = cli.Lines();
-    ASSERT_GE(lines.size(), 4u) << cli.Output();
-    EXPECT_EQ(lines[lines.size() - 4],
-              "The ECU is not programmed: the update stopped while the ECU was being changed.");
-    EXPECT_THAT(lines[lines.size() - 3], MatchesRegex("This run's journal: /.*/flash-updater/.*\\.journal"));
-    EXPECT_EQ(lines[lines.size() - 2], "Switch the ECU off and on, then finish the update with:");
-    const std::string journal = lines[lines.size() - 3].substr(std::strlen("This run's journal: "));
-    EXPECT_EQ(lines.back(), "  flash-updater-cli --resume " + journal);
 }
 
 // The report's fields, each of its kind.

@@ -12,32 +12,16 @@
 
 #include "CliProcess.h"
 #include "EcuSimProcess.h"
+#include "RunEndings.h"
 
 namespace {
 
 using ::testing::Contains;
 using ::testing::MatchesRegex;
 
-// Short erase and boot times keep a whole update as short as the program's own pace allows.
-const std::vector<std::string> kQuickEcu = {"--once", "--erase-ms", "300", "--boot-ms", "300"};
-
-constexpr int kEcuLeftUnprogrammed = 3;
-
 constexpr const char* kQuitWarning = "press Ctrl-\\ again within 5 s to stop it anyway.\n";
 constexpr const char* kNotSuspended =
     "Not suspended: the ECU is being programmed, and suspending now would stop the update.";
-
-// The recovery text takes the last four lines and names the run's journal in its command.
-void ExpectRecoveryTextLast(const CliProcess& cli) {
-    const std::vector<std::string> lines = cli.Lines();
-    ASSERT_GE(lines.size(), 4u) << cli.Output();
-    EXPECT_EQ(lines[lines.size() - 4],
-              "The ECU is not programmed: the update stopped while the ECU was being changed.");
-    EXPECT_THAT(lines[lines.size() - 3], MatchesRegex("This run's journal: /.*/flash-updater/.*\\.journal"));
-    EXPECT_EQ(lines[lines.size() - 2], "Switch the ECU off and on, then finish the update with:");
-    const std::string journal = lines[lines.size() - 3].substr(std::strlen("This run's journal: "));
-    EXPECT_EQ(lines.back(), "  flash-updater-cli --resume " + journal);
-}
 
 TEST(CliSignals, OneQuitMidBaseAreaWarnsAndTheUpdateFinishes) {
     EcuSimProcess sim(kQuickEcu);
