@@ -9,12 +9,26 @@
 #include "platform/DialogHost.h"
 
 std::string CommandLineWord(std::string_view path) {
+#ifdef _WIN32
+    static constexpr std::string_view kPlainMarks = "/\\._-+:,=@%";
+#else
+    static constexpr std::string_view kPlainMarks = "/._-+:,=@%";  // a backslash escapes in a POSIX shell
+#endif
     const auto plain = [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               std::string_view("/\\._-+:,=@%").find(c) != std::string_view::npos;
+               kPlainMarks.find(c) != std::string_view::npos;
     };
     if (!path.empty() && std::all_of(path.begin(), path.end(), plain)) return std::string(path);
+#ifdef _WIN32
+    // A Windows path cannot hold '"'.
     return "\"" + std::string(path) + "\"";
+#else
+    // Nothing is special between single quotes in a POSIX shell ('$', '`', '!', '"', '\\'); a
+    // quote itself ends them, is written escaped, and opens them again.
+    std::string word = "'";
+    for (const char c : path) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+#endif
 }
 
 std::string ResumeCommandFor(std::string_view journalPath) {

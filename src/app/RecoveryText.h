@@ -10,8 +10,9 @@ std::string EcuRecoveryText(std::string_view journalPath, bool ownJournal = true
 // The same steps without the first line, for a question asked before the run is stopped.
 std::string RecoverySteps(std::string_view journalPath, bool ownJournal = true);
 
-// The path as one word of a command line, in double quotes when it holds anything but the
-// characters of plain paths.
+// The path as one word of a command line that can be pasted as it is printed: quoted when it
+// holds anything but the characters of plain paths, in single quotes for a POSIX shell (each
+// quote in the path written '\'') and in double quotes on Windows.
 std::string CommandLineWord(std::string_view path);
 
 // The command that finishes an update from a journal.

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "TestBench.h"
 #include "app/RecoveryText.h"
 
@@ -23,15 +26,40 @@ TEST(RecoveryText, SaysTheEcuIsNotProgrammedAndGivesTheExactCommand) {
 }
 
 TEST(RecoveryText, APathIsQuotedWhenAShellWouldSplitOrExpandIt) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/tmp/a-b_c.d/x+y,z=1@2%3.journal", "/tmp/a-b_c.d/x+y,z=1@2%3.journal"},
-        {"C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal",
-         "C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal"},
-        {"C:\\Users\\Ann Lee\\r.journal", "\"C:\\Users\\Ann Lee\\r.journal\""},
-        {"/tmp/it's.journal", "\"/tmp/it's.journal\""},
-        {"/tmp/*.journal", "\"/tmp/*.journal\""},
+    // A POSIX shell expands '$', '`' and '!' and a backslash escapes between double quotes, but
+    // nothing is special between single quotes; a Windows path holds no '"'.
+    struct Case {
+        std::string path, posix, windows;  // windows: empty when no Windows path can be like it
     };
-    for (const auto& [path, word] : cases) EXPECT_EQ(CommandLineWord(path), word) << path;
+    const Case cases[] = {
+        {"/tmp/a-b_c.d/x+y,z=1@2%3.journal", "/tmp/a-b_c.d/x+y,z=1@2%3.journal", "/tmp/a-b_c.d/x+y,z=1@2%3.journal"},
+        {"C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal",
+         "'C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal'",
+         "C:\\Users\\ann\\AppData\\Local\\FlashUpdater\\r.journal"},
+        {"C:\\Users\\Ann Lee\\r.journal", "'C:\\Users\\Ann Lee\\r.journal'", "\"C:\\Users\\Ann Lee\\r.journal\""},
+        {"C:\\Users\\Pawe\xC5\x82\\r.journal", "'C:\\Users\\Pawe\xC5\x82\\r.journal'",
+         "\"C:\\Users\\Pawe\xC5\x82\\r.journal\""},
+        {"/tmp/it's.journal", R"('/tmp/it'\''s.journal')", "\"/tmp/it's.journal\""},
+        {"/tmp/*.journal", "'/tmp/*.journal'", "\"/tmp/*.journal\""},
+        {R"(/home/$HOME/`id`/!!/"x"/\n.journal)", R"('/home/$HOME/`id`/!!/"x"/\n.journal')", ""},
+        {"''", R"(''\'''\''')", "\"''\""},
+        {"", "''", "\"\""},
+    };
+    for (const Case& c : cases) {
+#ifdef _WIN32
+        if (!c.windows.empty()) EXPECT_EQ(CommandLineWord(c.path), c.windows) << c.path;
+#else
+        const std::string word = CommandLineWord(c.path);
+        EXPECT_EQ(word, c.posix) << c.path;
+        // The shell makes the path of the word again.
+        FILE* shell = ::popen(("printf '%s' " + word).c_str(), "r");
+        ASSERT_NE(shell, nullptr);
+        std::string echoed;
+        for (int ch = std::fgetc(shell); ch != EOF; ch = std::fgetc(shell)) echoed += static_cast<char>(ch);
+        EXPECT_EQ(::pclose(shell), 0) << word;
+        EXPECT_EQ(echoed, c.path) << word;
+#endif
+    }
 }
 
 class OperatorStopsTest : public ::testing::Test {
