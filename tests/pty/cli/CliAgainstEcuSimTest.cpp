@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -336,6 +337,46 @@ TEST(CliAgainstEcuSim, TwoSigintsWhileProgrammingCloseTheRunWithTheRecoveryTextL
     EXPECT_TRUE(json["checksums"]["base"].is_null());
     EXPECT_TRUE(json["checksums"]["upper"].is_null());
     unlink(report.c_str());
+}
+
+// The command of the recovery text is pasted into a shell as it was printed, whatever the path of
+// the journal holds: letters beyond ASCII, and what a shell would expand, run or split.
+TEST(CliAgainstEcuSim, TheResumeCommandFindsItsJournalWhenRunInAShell) {
+    char folder[] = "/tmp/flash-updater-cli-Pawe\xC5\x82 \"$HOME\" `false` it's \\ !-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::vector<std::string> lines;
+    {
+        EcuSimProcess sim(kQuickEcu);
+        CliProcess cli({"--yes"}, sim.SlavePath(), CliProcess::Stdout::Pipe, "", folder);
+        ASSERT_TRUE(cli.WaitForOutput("Writing (Base) - 5%")) << cli.Output() << cli.Errors();
+        cli.Signal(SIGINT);
+        ASSERT_TRUE(cli.WaitForOutput("press Ctrl-C again within 5 s to stop it anyway.\n")) << cli.Output();
+        ::usleep(1'000'000);
+        cli.Signal(SIGINT);
+        ASSERT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Errors();
+        lines = cli.Lines();
+    }
+    ASSERT_GE(lines.size(), 3u);
+    const std::string journal = lines[lines.size() - 3].substr(std::strlen("This run's journal: "));
+    EXPECT_EQ(journal.rfind(std::string(folder) + "/flash-updater/", 0), 0u) << journal;
+    EXPECT_TRUE(std::filesystem::exists(journal)) << journal;
+    const std::string command = lines.back().substr(2);
+    ASSERT_THAT(command, MatchesRegex("flash-updater-cli --resume '.*'")) << command;
+
+    // --list-ports ends the program once its options are read; a --resume journal that is not
+    // there is bad usage (exit code 2) and named.
+    const std::string searchPath = std::getenv("PATH");
+    const std::string programs = std::filesystem::path(FLASH_UPDATER_CLI_PATH).parent_path().string();
+    ::setenv("PATH", (programs + ":" + searchPath).c_str(), 1);
+    FILE* shell = ::popen(("exec 2>&1; " + command + " --list-ports").c_str(), "r");
+    ::setenv("PATH", searchPath.c_str(), 1);
+    ASSERT_NE(shell, nullptr);
+    std::string said;
+    for (int c = std::fgetc(shell); c != EOF; c = std::fgetc(shell)) said += static_cast<char>(c);
+    const int status = ::pclose(shell);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n" << said;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 // A closed terminal: the hang-up is ignored while programming and the writes into the closed
