@@ -16,6 +16,7 @@
 #include "platform/posix/PosixSystemInfo.h"
 #include "ui/qt/DesktopDialog.h"
 #include "ui/qt/FlashDialogWindow.h"
+#include "ui/qt/StopSignalNotifier.h"
 
 bool CFlashApp::InitInstance() {
     const PortChoice choice = ChoosePorts({}, std::getenv("FLASH_UPDATER_PORTS"));
@@ -36,6 +37,7 @@ bool CFlashApp::InitInstance() {
     // Where no state folder can be named the run says so before it erases, and asks.
     dialog.Dialog().journalSettings.journal = &journal;
     dialog.Window().SetInterruptedRunKnown(AnyRunInterruptedWhileProgramming(journal));
+    const StopSignalNotifier stops(dialog.Window(), dialog.Dialog());
     dialog.RunModal();
     return false;
 }

@@ -1,5 +1,6 @@
 #include "ui/qt/FlashDialogWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -116,6 +117,19 @@ void FlashDialogWindow::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     done(QDialog::Rejected);
+}
+
+void FlashDialogWindow::EndBySystem() {
+    // The box's loop may be serving the receive thread, which the close steps wait for.
+    if (QWidget* open = QApplication::activeModalWidget(); open && open != this) {
+        connect(open, &QObject::destroyed, this, &FlashDialogWindow::EndBySystem, Qt::QueuedConnection);
+        open->close();
+        return;
+    }
+    if (closed_) return;
+    closed_ = true;
+    dlg_.CloseRun();
+    close();
 }
 
 void FlashDialogWindow::AfterTimer() {

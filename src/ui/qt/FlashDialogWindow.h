@@ -24,6 +24,11 @@ public:
 
     // After each of the dialog's timer ticks: the line and the hunt looked at.
     void AfterTimer();
+    // The system asks the program to end: the close steps without the question, as nobody may be
+    // there to answer it, and the recovery box when the ECU was left unprogrammed. A box open on
+    // top of the window is closed first (its answer No, or OK) and the end follows once it has
+    // gone, so a second request also takes down the recovery box of the first.
+    void EndBySystem();
     // A journal tells of an update cut off while programming (the note then says what helps).
     void SetInterruptedRunKnown(bool known) { interruptedRunKnown_ = known; }
     // The note on the hunt; hidden while there is nothing to say.
