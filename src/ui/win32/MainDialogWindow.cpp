@@ -28,7 +28,11 @@ INT_PTR CALLBACK MainDialogWindow::Procedure(HWND dialog, UINT message, WPARAM w
 INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(dialog); return TRUE;
-    case Win32DialogHost::kCallMessage: Win32DialogHost::ServeCall(lParam); return TRUE;
+    case Win32DialogHost::kCallMessage:
+        ++threadCalls_;
+        Win32DialogHost::ServeCall(lParam);
+        --threadCalls_;
+        return TRUE;
     // A tick or a dispatch inside a message box served while waiting for the receive thread could
     // start another such wait; the scheduler's next tick sends what a skipped dispatch would have.
     case Win32DialogHost::kDispatchMessage:
@@ -47,6 +51,14 @@ INT_PTR MainDialogWindow::Handle(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: return PaintMinimised(dialog);
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(icon_);
     case WM_CLOSE: Close(dialog); return TRUE;
+    // A dialog procedure gives these answers through DWLP_MSGRESULT.
+    case WM_QUERYENDSESSION:
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, SessionMayEnd(dialog) ? TRUE : FALSE);
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) EndWithSession(dialog);
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 0);
+        return TRUE;
     case WM_DESTROY: host_.Detach(); return FALSE;
     default: return FALSE;
     }
@@ -72,8 +84,10 @@ void MainDialogWindow::CreateHuntNote(HWND dialog) {
 
 void MainDialogWindow::AfterTimer(HWND dialog) {
     if (ended_) return;
+    sessionEndBlock_.Update(dialog, dlg_.EcuBeingChanged());
     if (dlg_.EndRunOnLostLine(line_.Loss())) {
         ended_ = true;
+        sessionEndBlock_.Update(dialog, false);
         EndDialog(dialog, IDCANCEL);
         return;
     }
@@ -119,12 +133,28 @@ bool MainDialogWindow::PaintMinimised(HWND dialog) {
 }
 
 void MainDialogWindow::Close(HWND dialog) {
-    if (ended_ || !dlg_.ConfirmClose()) return;
+    // The run may have ended (a lost line, the session) while the question was open.
+    if (ended_ || !dlg_.ConfirmClose() || ended_) return;
     End(dialog);
 }
 
 void MainDialogWindow::End(HWND dialog) {
     ended_ = true;
     dlg_.CloseRun();
+    sessionEndBlock_.Update(dialog, false);
+    EndDialog(dialog, IDCANCEL);
+}
+
+bool MainDialogWindow::SessionMayEnd(HWND dialog) { return !sessionEndBlock_.Update(dialog, dlg_.EcuBeingChanged()); }
+
+// The system ends the process soon after this returns, so the close steps run here, without a
+// box: nobody is left to answer it, and the journal keeps what the recovery needs (the next start
+// tells of the interrupted update). A receive thread that waits for a call served below this one
+// cannot be joined here, nor can close steps already under way; the system's end comes then.
+void MainDialogWindow::EndWithSession(HWND dialog) {
+    if (ended_ || threadCalls_ > 0 || host_.ServingCalls()) return;
+    ended_ = true;
+    dlg_.OnClose();
+    sessionEndBlock_.Update(dialog, false);
     EndDialog(dialog, IDCANCEL);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/win32/BusyIndicatorWindow.h"
+#include "ui/win32/SessionEndBlock.h"
 
 class CFlashDlg;
 class LineWatchPort;
@@ -13,6 +14,8 @@ class Win32DialogHost;
 // The dialog procedure of template 102: routes the window's messages to the central object. The
 // close box, Escape and Alt+F4 ask first while the ECU is being changed; a lost line ends the run
 // with a box; while the hunt finds no adapter a note below the status line says why on each port.
+// While the ECU is being changed the window holds up a logoff or shutdown, giving the system its
+// reason; a session that ends anyway ends the run through the close steps first.
 class MainDialogWindow {
 public:
     MainDialogWindow(CFlashDlg& dlg, Win32DialogHost& host, const LineWatchPort& line, HINSTANCE instance);
@@ -34,6 +37,9 @@ private:
     // The operator's end: asks first while the ECU is being changed.
     void Close(HWND dialog);
     void End(HWND dialog);
+    // WM_QUERYENDSESSION's answer: false while the ECU is being changed.
+    bool SessionMayEnd(HWND dialog);
+    void EndWithSession(HWND dialog);
 
     CFlashDlg& dlg_;
     Win32DialogHost& host_;
@@ -42,6 +48,8 @@ private:
     std::string huntNoteText_;
     bool interruptedRunKnown_ = false;
     bool ended_ = false;
+    int threadCalls_ = 0;  // calls of the receive thread being served (it waits for each)
+    SessionEndBlock sessionEndBlock_;
     HINSTANCE instance_;
     HICON icon_;
     BusyIndicatorWindow busyIndicator_;
