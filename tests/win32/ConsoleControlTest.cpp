@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "ReceivedStopSignals.h"
 #include "ui/console/ConsoleControlWin32.h"
 #include "ui/console/TerminationSignals.h"
 
@@ -16,22 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Received {
-    std::mutex mutex;
-    std::vector<StopSignal> signals;
-
-    void Add(StopSignal signal) {
-        std::lock_guard lock(mutex);
-        signals.push_back(signal);
-    }
-    std::vector<StopSignal> All() {
-        std::lock_guard lock(mutex);
-        return signals;
-    }
-};
-
 TEST(ConsoleControl, CtrlCAndCtrlBreakAreInterruptsAndReturnAtOnce) {
-    Received received;
+    ReceivedStopSignals received;
     TerminationSignalWatcher watcher([&](StopSignal signal) { received.Add(signal); });
     EXPECT_TRUE(HandleConsoleControl(CTRL_C_EVENT));
     EXPECT_TRUE(HandleConsoleControl(CTRL_BREAK_EVENT));
@@ -40,7 +26,7 @@ TEST(ConsoleControl, CtrlCAndCtrlBreakAreInterruptsAndReturnAtOnce) {
 }
 
 TEST(ConsoleControl, CloseLogoffAndShutdownTerminateAndWaitForTheCloseSteps) {
-    Received received;
+    ReceivedStopSignals received;
     for (const DWORD event : {CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT}) {
         TerminationSignalWatcher closing([&](StopSignal signal) { received.Add(signal); });
         const auto start = std::chrono::steady_clock::now();

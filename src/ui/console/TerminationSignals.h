@@ -14,7 +14,10 @@
 // background job is never stopped by the terminal (its writes go through, its reads fail). The
 // process keeps these to its end: it runs no other program, and a mask or disposition dies with
 // the process that set it, so the shell's own are never touched.
-// On Windows the console's control events come on threads of the system's.
+// On Windows the console's control events come on threads of the system's. A program that uses
+// user32 (setupapi loads it) gets no logoff or shutdown event there: the session's end reaches a
+// hidden top-level window instead (message-only windows get no broadcast), served on the
+// watcher's thread.
 void BlockTerminationSignals();
 
 // Stops the whole process as Ctrl-Z stops any job, until it is continued; called on the thread
@@ -38,6 +41,14 @@ public:
     // handler of a close, logoff or shutdown event returns: the handler waits for this (within
     // the system's grace).
     void CloseStepsDone();
+
+    // Windows asks before a logoff or shutdown: while `ecuBeingChanged` says so, the answer is no,
+    // with the program's reason for the system to show. Without it the session may always end.
+#ifdef _WIN32
+    void HoldSessionEndWhile(std::function<bool()> ecuBeingChanged);
+#else
+    void HoldSessionEndWhile(const std::function<bool()>&) {}
+#endif
 
 private:
     std::atomic<bool> stopping_{false};
