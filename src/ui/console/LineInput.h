@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -22,8 +24,10 @@ public:
     std::optional<std::string> TakeLine();
     // No further line will come (end of input or a read error).
     bool Ended();
-    // Drops what was typed before a question, so that an early key never answers it. Only on a
-    // terminal: answers a script pipes in are meant for the questions to come.
+    // Drops what was typed before a question, so that an early key never answers it: what the
+    // terminal holds, what the reader has read but not yet handed over, and on Windows a line
+    // being typed into the read in progress. Only on a terminal: answers a script pipes in are
+    // meant for the questions to come.
     void DiscardTypeAhead();
 
 private:
@@ -34,8 +38,13 @@ private:
 
     const int fd_;
     const std::function<void()> arrived_;
+    // POSIX: held from the look whether the input is readable to the bytes' hand-over, and by the
+    // discard, so that no chunk read before a discard is handed over after it.
+    std::mutex readMutex_;
     std::mutex mutex_;
-    std::string buffered_;  // read but not yet taken
+    std::string buffered_;              // read but not yet taken
+    uint64_t discards_ = 0;             // Windows: a chunk read across a discard is dropped
+    std::atomic<bool> closing_{false};  // Windows: a cancelled read ends the reader rather than being retried
     bool ended_ = false;
     bool started_ = false;
     int stopRead_ = -1;

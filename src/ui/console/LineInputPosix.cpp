@@ -41,6 +41,13 @@ void LineInput::ReadLoop() {
         }
         if (fds[1].revents) return;
         if (fds[0].revents == 0) continue;
+        // A discard may have emptied the terminal since: looked at again under the lock, the
+        // input is read only when it still has something, so the read neither blocks nor hands
+        // over what the discard dropped.
+        std::lock_guard readLock(readMutex_);
+        pollfd input{fd_, POLLIN, 0};
+        if (poll(&input, 1, 0) < 0 && errno != EINTR) break;
+        if (input.revents == 0) continue;
         char chunk[256];
         const ssize_t n = read(fd_, chunk, sizeof chunk);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -52,6 +59,7 @@ void LineInput::ReadLoop() {
 
 void LineInput::DiscardTypeAhead() {
     if (!::isatty(fd_)) return;
+    std::lock_guard readLock(readMutex_);
     ::tcflush(fd_, TCIFLUSH);
     std::lock_guard lock(mutex_);
     buffered_.clear();
