@@ -1,3 +1,6 @@
+#include "log/SaveDebugReport.h"
+
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,15 +31,20 @@ void RememberFileName(const std::string& name) {
     rememberedFileName = name.size() < kFileNameSize ? name : std::string();
 }
 
+std::FILE* OpenToAppend(const std::string& path, std::string& reason) {
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file) reason = errno ? std::generic_category().message(errno) : "cannot be opened";
+    return file;
+}
+
+std::atomic<DebugFileOpener> debugFileOpener{OpenToAppend};
+
 // Appends without ever truncating or rewriting what the file holds. Returns the reason when the
 // text did not reach the file whole.
 bool AppendToFile(const std::string& path, std::string_view text, std::string& reason) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file) {
-        reason = errno ? std::generic_category().message(errno) : "cannot be opened";
-        return false;
-    }
+    std::FILE* file = debugFileOpener.load()(path, reason);
+    if (!file) return false;
     errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
     const int writeError = errno;
@@ -47,6 +55,8 @@ bool AppendToFile(const std::string& path, std::string_view text, std::string& r
 }
 
 }  // namespace
+
+void SetDebugFileOpener(DebugFileOpener opener) { debugFileOpener = opener ? opener : OpenToAppend; }
 
 void CFlashDlg::SaveDebugReport(const DebugReportText& report) {
     std::string path = RememberedFileName();

@@ -9,14 +9,19 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kProgramName = "flash-updater-cli";
 
-// A file the program writes: an empty name or a directory can never be one.
+// A support file the program writes (the trace, the debug file): an empty name, a directory or
+// a symbolic link can never be one; the link is refused, not followed, when the file is opened.
 const CLI::Validator kWritableFileName(
     [](std::string& value) {
         if (value.empty()) return std::string("an empty file name");
         std::error_code error;
-        if (std::filesystem::is_directory(value, error)) return value + " is a directory";
+        const fs::file_status status = fs::symlink_status(value, error);
+        if (fs::is_symlink(status)) return value + " is a symbolic link, which is not followed";
+        if (fs::is_directory(value, error)) return value + " is a directory";
         return std::string();
     },
     "", "FileName");
@@ -42,11 +47,12 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
     app.set_version_flag("--version", std::string(kProgramName) + " " + FLASH_UPDATER_VERSION,
                          "Print the program's version and exit");
     app.add_flag("--yes", options.yes, "Answer every message box with OK and press \"Proceed ->\" once enabled");
-    app.add_option("--debug-file", options.debugFile, "The file a debug report is appended to")
+    app.add_option("--debug-file", options.debugFile, "The file a debug report is appended to (not a symbolic link)")
         ->check(kWritableFileName)
         ->type_name("PATH");
     app.add_flag("--list-ports", options.listPorts, "Print the ports that are tried, by number, and exit");
-    app.add_option("--trace", options.traceFile, "Write every frame on the wire to FILE, with times and line speed")
+    app.add_option("--trace", options.traceFile,
+                   "Write every frame on the wire to FILE, with times and line speed (not a symbolic link)")
         ->check(kWritableFileName)
         ->type_name("FILE");
     auto* resume = app.add_option("--resume", options.resumeFile,

@@ -15,6 +15,7 @@
 #include "journal/Journal.h"
 #include "journal/JournalDescription.h"
 #include "link/PortChoice.h"
+#include "log/SaveDebugReport.h"
 #include "platform/FolderStorage.h"
 #include "platform/PortEnumerator.h"
 #include "ui/console/CliOptions.h"
@@ -23,6 +24,7 @@
 #include "ui/console/ConsolePlatform.h"
 #include "ui/console/ConsoleRun.h"
 #include "ui/console/LineInput.h"
+#include "ui/console/PrivateFile.h"
 #include "ui/console/RunReport.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
@@ -71,21 +73,20 @@ int main(int argc, char** argv) {
         return kExitFinishedOk;
     }
 
-    std::ofstream trace;
-    if (options.traceFile) {
-        trace.open(*options.traceFile, std::ios::out | std::ios::trunc);
-        if (!trace) {
-            std::cerr << kPrefix << "cannot write the trace file " << *options.traceFile << ": " << std::strerror(errno)
-                      << '\n';
-            return kExitBadUsage;
-        }
+    PrivateOutputFile trace;
+    if (std::string reason; options.traceFile && !trace.Open(*options.traceFile, reason)) {
+        std::cerr << kPrefix << "cannot write the trace file " << *options.traceFile << ": " << reason << '\n';
+        return kExitBadUsage;
     }
+    SetDebugFileOpener([](const std::string& path, std::string& reason) {
+        return OpenPrivateFile(path, PrivateFileMode::Append, reason);
+    });
 
     BlockTerminationSignals();  // before any thread starts, so that every thread inherits it
 
     const auto startedAt = std::chrono::system_clock::now();
     std::optional<TracingSerialPort> traced;
-    if (options.traceFile) traced.emplace(platform->Port(), trace);
+    if (options.traceFile) traced.emplace(platform->Port(), trace.Stream());
     LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : platform->Port());
 
     UiEventLoop loop;

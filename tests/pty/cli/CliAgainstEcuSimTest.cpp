@@ -417,26 +417,37 @@ TEST(CliAgainstEcuSim, PortsThatCannotServeAreNamedWithTheirReasons) {
 }
 
 // Support files hold the ECU's data: they are the user's alone, and the ECU's texts cannot hide
-// control sequences in them.
+// control sequences in them. Files an earlier run left readable by others are made private too:
+// the trace replaced, the debug file appended to.
 TEST(CliAgainstEcuSim, TheTraceAndTheDebugFileAreCreatedPrivateAndPlain) {
-    const std::string trace = TempPath("private-trace.txt");
-    const std::string debug = TempPath("private-debug.txt");
-    EcuSimProcess sim(With(kQuickEcu, {"--fault", "nrc=10@3D,nth=5"}));
-    CliProcess cli({"--yes", "--trace", trace, "--debug-file", debug}, sim.SlavePath());
-    EXPECT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Output() << cli.Errors();
-    for (const std::string& file : {trace, debug}) {
-        struct stat info {};
-        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
-        EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "files of an earlier run" : "new files");
+        const std::string trace = TempPath("private-trace.txt");
+        const std::string debug = TempPath("private-debug.txt");
+        for (const std::string& file : {trace, debug}) {
+            if (!earlier) continue;
+            std::ofstream(file) << "earlier\n";
+            ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+        }
+        EcuSimProcess sim(With(kQuickEcu, {"--fault", "nrc=10@3D,nth=5"}));
+        CliProcess cli({"--yes", "--trace", trace, "--debug-file", debug}, sim.SlavePath());
+        EXPECT_EQ(cli.WaitForExit(), kEcuLeftUnprogrammed) << cli.Output() << cli.Errors();
+        for (const std::string& file : {trace, debug}) {
+            struct stat info {};
+            ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+            EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+        }
+        const std::string text = ReadFile(debug);
+        EXPECT_THAT(text, HasSubstr("VIN = "));
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return c == '\n' || (byte >= 0x20 && byte != 0x7F && (byte < 0x80 || byte >= 0xA0));
+        })) << text;
+        EXPECT_EQ(text.starts_with("earlier\n"), earlier);
+        EXPECT_THAT(ReadFile(trace), Not(HasSubstr("earlier\n")));
+        unlink(trace.c_str());
+        unlink(debug.c_str());
     }
-    const std::string text = ReadFile(debug);
-    EXPECT_THAT(text, HasSubstr("VIN = "));
-    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c == '\n' || (byte >= 0x20 && byte != 0x7F && (byte < 0x80 || byte >= 0xA0));
-    })) << text;
-    unlink(trace.c_str());
-    unlink(debug.c_str());
 }
 
 // The line lost in the middle of the base area: the core would resend into it forever; the
