@@ -81,7 +81,8 @@ struct PlatformServices {
 //                             W: RX (FinishWithStatus, AskForProgrammingSession)
 //                             R: front ends, UI; programmingStarted also the console's signal
 //                             thread (EcuBeingChanged)                                 atomic
-//   recoveryTold .............. W/R: UI only (the windows' close steps and timer)
+//   recoveryTold .............. W/R: UI (the windows' close steps, timer and session end);
+//                             taken by exchange, so that one box tells it              atomic
 //   reportedBase/UpperChecksum  W: RX (checksum reply)        R: front ends            atomic
 //   requestTable .............. W: UI (InitSessionData; SendRequest completes the variable bytes)
 //                             R: RX reads only the fixed bytes, set before RX exists
@@ -322,8 +323,8 @@ public:
     // The programming session has been asked for (the journal's programming mark is on disk):
     // from here the ECU may be left without a program.
     std::atomic<int32_t> programmingStarted{0};
-    bool recoveryTold = false;           // UI: the recovery box has been shown for this run
-    std::atomic<uint32_t> lineSpeed{0};  // baud rate last applied to the port
+    std::atomic<bool> recoveryTold{false};  // the recovery has been told for this run
+    std::atomic<uint32_t> lineSpeed{0};     // baud rate last applied to the port
     // The checksums the ECU reported for its areas; -1 until one came.
     std::atomic<int32_t> reportedBaseChecksum{-1};
     std::atomic<int32_t> reportedUpperChecksum{-1};

@@ -107,9 +107,10 @@ void CFlashDlg::TellEcuLeftUnprogrammed() {
     if (RunEnded() && EcuStateNow() == EcuState::Unprogrammed) ShowRecoveryBox();
 }
 
+// Once per run: a box of a lost line or of the session's end may have told it already, while
+// the operator's close question was still open.
 void CFlashDlg::ShowRecoveryBox() {
-    if (recoveryTold) return;
-    recoveryTold = true;
+    if (recoveryTold.exchange(true)) return;
     platform.host.ShowMessageBox(ClosingWords(true), Text::EcuNotProgrammedCaption, MessageIcon::Exclamation,
                                  MessageButtons::Ok);
 }

@@ -134,6 +134,45 @@ TEST(WholeUpdate, AnAdapterThatVanishesMidRunEndsTheRunWithABox) {
     EXPECT_FALSE(ui.Dialog().commThread.Exists());
 }
 
+// The line lost while the operator's close question is open: the box of the lost line tells the
+// recovery, and the question answered Yes afterwards closes without telling it again.
+TEST(WholeUpdate, ALineLostWhileTheCloseQuestionIsOpenTellsTheRecoveryOnce) {
+    EcuSimProcess sim({"--erase-ms", "300", "--boot-ms", "300", "--fault", "unplug@3D,nth=200"});
+    ASSERT_FALSE(sim.SlavePath().empty());
+    PosixSerialPort device({sim.SlavePath()});
+    QStringList boxes;
+    bool lineLostTold = false;
+    ModalAnswerer answerer([&](QWidget* open) {
+        auto* box = qobject_cast<QMessageBox*>(open);
+        if (!box) return false;
+        const QString shown = box->windowTitle() + QStringLiteral(": ") + box->text();
+        if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+            if (boxes.isEmpty()) boxes << shown;
+            if (!lineLostTold) return false;  // the question stays open until the line is lost
+            yes->click();
+            return true;
+        }
+        boxes << shown;
+        lineLostTold = true;
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    WindowDriver ui(device, {1});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Item(ControlId::Proceed)->isEnabled() && ui.Dialog().imageIndex != 0; },
+                                30'000));
+    QTest::mouseClick(ui.Item(ControlId::Proceed), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Dialog().tagIndex > 20; }, 60'000));
+    QTest::keyClick(&ui.Window(), Qt::Key_Escape);  // returns once the question is answered
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.Window().isVisible(); }, 60'000));
+
+    ASSERT_EQ(boxes.size(), 2) << boxes.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("Stop programming?: "))) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[1].startsWith(QStringLiteral("Adapter lost: "))) << boxes[1].toStdString();
+    EXPECT_TRUE(boxes[1].contains(QStringLiteral("The ECU is not programmed"))) << boxes[1].toStdString();
+    EXPECT_EQ(answerer.Answered(), 2);
+    EXPECT_FALSE(device.IsOpen());
+}
+
 // The waits of the response handler, watched: which one is in progress and how each ended.
 class WatchedClock : public Clock {
 public:
