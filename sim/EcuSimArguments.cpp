@@ -96,6 +96,10 @@ std::unique_ptr<CLI::App> MakeApp(EcuSimConfig& config, std::vector<std::string>
     AddNumber(a, "--switch-ms", "from 02 94 96 to 38400 baud, at most 400 (default 400)", 0, 400,
               "0..400: the adapter switches within 400 ms",
               [&o](uint64_t n) { o.switchMs = static_cast<uint32_t>(n); });
+    AddNumber(a, "--session-timeout-ms",
+              "the ECU leaves its session when no request comes for this long after its last answer, "
+              "as a real ECU does (P3max, 5000 on most); 0: never (default 0)",
+              0, 600'000, "0..600000", [&o](uint64_t n) { o.sessionTimeoutMs = static_cast<uint32_t>(n); });
     AddNumber(a, "--flash-size", "end of the upper area (default 0x40000 for model codes 0 and 1, else 0x60000)",
               0x20001, 0x1000000, "above 0x20000, at most 0x1000000",
               [&o](uint64_t n) { o.flashSize = static_cast<uint32_t>(n); });

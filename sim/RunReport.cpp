@@ -69,6 +69,7 @@ std::string ReportJson(const RunReport& r) {
     json["badFrames"] = r.badFrames;
     json["ignoredWhileBooting"] = r.ignoredWhileBooting;
     json["busyAnswers"] = r.busyAnswers;
+    json["sessionTimeouts"] = r.sessionTimeouts;
     json["diagnosticsCleared"] = r.diagnosticsCleared;
     json["updateFinished"] = r.updateFinished;
     json["lineCut"] = r.lineCut;

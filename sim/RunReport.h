@@ -36,7 +36,8 @@ struct RunReport {
     uint32_t garbledBytes = 0;  // bytes that arrived at a speed other than the adapter's
     uint32_t badFrames = 0;     // frames dropped for a bad sum, a bad length or a pause
     uint32_t ignoredWhileBooting = 0;
-    uint32_t busyAnswers = 0;  // requests answered 7F xx 21 while the ECU erased
+    uint32_t busyAnswers = 0;      // requests answered 7F xx 21 while the ECU erased
+    uint32_t sessionTimeouts = 0;  // sessions the ECU left because no request came in time
     std::vector<FaultTally> faults;
     // What a real ECU or adapter would have objected to, one short text each: requests while
     // erasing, writes of the wrong length or record sum, write-memory requests that are not a

@@ -34,6 +34,9 @@ struct SimOptions {
     std::optional<std::string> vin;
     bool keepIdentity = false;  // a base erase leaves the VIN and hardware serial as they were
     bool noHistory = false;     // the ECU has no local identifier 0x69 (programming history)
+    // The ECU goes back to its default session, locked, when no request has come for this long
+    // after its last answer (a real ECU's P3max); 0: never.
+    uint32_t sessionTimeoutMs = 0;
     std::vector<FaultRule> faults;
 };
 

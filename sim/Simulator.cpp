@@ -68,6 +68,24 @@ Simulator::Events::iterator Simulator::At(uint64_t atUs, std::function<void()> a
 void Simulator::ClearEvents() {
     events_.clear();
     staleCheck_.reset();
+    sessionTimeout_.reset();
+}
+
+// Each request starts the session's time afresh, counted from when the ECU is done with it.
+void Simulator::WatchSessionTime(uint64_t fromUs) {
+    if (options_.sessionTimeoutMs == 0) return;
+    if (sessionTimeout_) events_.erase(*sessionTimeout_);
+    sessionTimeout_ = At(fromUs + options_.sessionTimeoutMs * 1000ull, [this] {
+        sessionTimeout_.reset();
+        if (nowUs_ < busyUntilUs_) {  // still working on the last request: its time starts after
+            WatchSessionTime(busyUntilUs_);
+            return;
+        }
+        if (ecu_.CurrentSession() == Session::Default) return;
+        ecu_.Reset();
+        ++counters_.sessionTimeouts;
+        Trace("no request for " + std::to_string(options_.sessionTimeoutMs) + " ms: the ECU left its session");
+    });
 }
 
 // A receiver gives up on a frame when the line stays quiet too long after its last byte.
@@ -167,6 +185,7 @@ void Simulator::OnFrame(const Bytes& payload) {
     ++counters_.requestsPerService[payload[0]];
     Trace("request " + Hex(payload));
     const bool adapterCommand = payload[0] == kAdapterVersionRequest || payload[0] == kAdapterSpeedSwitch;
+    if (!adapterCommand) WatchSessionTime(nowUs_);
     if (!adapterCommand && nowUs_ < bootedAtUs_) {
         ++counters_.ignoredWhileBooting;
         Trace("ECU booting: no answer");

@@ -76,6 +76,7 @@ private:
 
     Events::iterator At(uint64_t atUs, std::function<void()> action);
     void WatchForStaleFrame(uint64_t lastByteUs);
+    void WatchSessionTime(uint64_t fromUs);
     void ClearEvents();
     void OnByte(uint8_t byte, uint64_t atUs);
     void OnFrame(const Bytes& payload);
@@ -99,6 +100,7 @@ private:
 
     Events events_;  // equal times run in the order they were scheduled
     std::optional<Events::iterator> staleCheck_;
+    std::optional<Events::iterator> sessionTimeout_;
     struct OutByte {
         uint64_t atUs;
         uint8_t byte;

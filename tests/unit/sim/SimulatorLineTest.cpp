@@ -128,4 +128,27 @@ TEST(SimulatorLine, PowerCycleResetsTheEcuAndTheAdapter) {
     EXPECT_EQ(host.Ask({0x21, 0x12}), (Bytes{0x7F, 0x21, 0x80}));
 }
 
+// What a real ECU does when the tester falls silent: after its P3max without a request it is
+// back in the default session and locked, so the update cannot go on where it was.
+TEST(SimulatorLine, TheSessionEndsOnlyAfterItsTimeWithoutARequest) {
+    sim::SimOptions options;
+    options.sessionTimeoutMs = 5000;
+    SimHarness host(options);
+    host.EnterProgrammingSession();
+    for (int i = 0; i < 3; ++i) {  // a request now and then keeps the session
+        host.Wait(4900);
+        ASSERT_EQ(host.Ask({0x1A, 0x90}).value_or(Bytes{}).at(0), 0x5A);
+    }
+    EXPECT_EQ(host.sim.Report().sessionTimeouts, 0u);
+    host.Wait(5100);
+    EXPECT_EQ(host.sim.Report().sessionTimeouts, 1u);
+    EXPECT_EQ(host.Ask({0x10, 0x85}), (Bytes{0x7F, 0x10, 0x33})) << "locked again";
+
+    sim::SimOptions never;  // the default: no limit
+    SimHarness patient(never);
+    patient.EnterProgrammingSession();
+    patient.Wait(600'000);
+    EXPECT_EQ(patient.Ask({0x1A, 0x90}).value_or(Bytes{}).at(0), 0x5A);
+}
+
 }  // namespace
