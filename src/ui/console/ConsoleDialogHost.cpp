@@ -8,8 +8,8 @@
 #include "app/ControlIds.h"
 #include "app/Texts.h"
 #include "ui/console/BusyLineText.h"
-#include "ui/console/ConsoleOutput.h"
 #include "ui/console/LineInput.h"
+#include "ui/console/StatusOutput.h"
 #include "ui/console/UiEventLoop.h"
 
 namespace {
@@ -43,7 +43,7 @@ bool IsYes(std::string answer) {
 
 }  // namespace
 
-ConsoleDialogHost::ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers,
+ConsoleDialogHost::ConsoleDialogHost(UiEventLoop& loop, StatusOutput& output, LineInput& input, ConsoleAnswers answers,
                                      PortNamer describePort)
     : loop_(loop),
       output_(output),

@@ -9,7 +9,7 @@
 #include "ui/console/WriteRateMeter.h"
 
 class CFlashDlg;
-class ConsoleOutput;
+class StatusOutput;
 class LineInput;
 class UiEventLoop;
 
@@ -25,7 +25,7 @@ struct ConsoleAnswers {
 // loop's).
 class ConsoleDialogHost final : public DialogHost {
 public:
-    ConsoleDialogHost(UiEventLoop& loop, ConsoleOutput& output, LineInput& input, ConsoleAnswers answers,
+    ConsoleDialogHost(UiEventLoop& loop, StatusOutput& output, LineInput& input, ConsoleAnswers answers,
                       PortNamer describePort = {});
 
     // The dialog whose timers fire and whose button is pressed here.
@@ -65,7 +65,7 @@ private:
     void DrawBusyIndicator();
 
     UiEventLoop& loop_;
-    ConsoleOutput& output_;
+    StatusOutput& output_;
     LineInput& input_;
     const ConsoleAnswers answers_;
     const PortNamer describePort_;

@@ -2,14 +2,28 @@
 
 #include "ecu/PrintableText.h"
 
+namespace {
+
+// The line of `text` up to its first line feed, without a carriage return before it.
+std::string_view FirstLine(std::string_view text) {
+    std::string_view line = text.substr(0, text.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+}  // namespace
+
+std::string LastLineShown(std::string_view text) {
+    const size_t start = text.rfind('\n');
+    return PrintableText(FirstLine(start == std::string_view::npos ? text : text.substr(start + 1)));
+}
+
 void ConsoleOutput::PrintLine(std::string_view text) {
     EraseBusyLine();
     for (;;) {
-        const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lastLine_ = PrintableText(line);
+        lastLine_ = PrintableText(FirstLine(text));
         out_ << lastLine_ << '\n';
+        const size_t end = text.find('\n');
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
     }

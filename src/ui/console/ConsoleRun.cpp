@@ -8,14 +8,17 @@
 #include "link/LineWatchPort.h"
 #include "ui/console/CliOptions.h"
 #include "ui/console/ConsoleDialogHost.h"
-#include "ui/console/ConsoleOutput.h"
 #include "ui/console/ConsoleTexts.h"
+#include "ui/console/TerminalWriter.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/UiEventLoop.h"
 
 namespace {
 
-constexpr const char* kPrefix = "flash-updater-cli: ";
+// A line on standard error, named as the program's own.
+void SayOnErrors(TerminalWriter& output, std::string_view text) {
+    output.PrintError("flash-updater-cli: " + std::string(text));
+}
 
 // What the loop below has seen: why it stopped (besides the run's own end and the operator's),
 // and what it has told of the hunt.
@@ -23,13 +26,13 @@ struct Watch {
     LineLoss loss = LineLoss::None;
     bool noAdapter = false;
     uint32_t roundsTold = 0;
-    std::string told;  // the hunt's last description on `errors`
+    std::string told;  // the hunt's last description on standard error
 };
 
 }  // namespace
 
-int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& output, UiEventLoop& loop,
-                     const LineWatchPort& line, const ConsoleRunSettings& settings, std::ostream& errors) {
+int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, TerminalWriter& output, UiEventLoop& loop,
+                     const LineWatchPort& line, const ConsoleRunSettings& settings) {
     const auto start = std::chrono::steady_clock::now();
     const auto describeHunt = [&] { return dlg.WhyNoAdapter(settings.unfinishedJournal); };
     host.Attach(dlg);
@@ -46,7 +49,7 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
         if (hunt.RoundsWithoutAnswer() > watch.roundsTold) {
             watch.roundsTold = hunt.RoundsWithoutAnswer();
             if (std::string text = describeHunt(); text != watch.told) {
-                errors << kPrefix << text << '\n' << std::flush;
+                SayOnErrors(output, text);
                 watch.told = std::move(text);
             }
         }
@@ -62,11 +65,11 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
     output.HideBusyLine();
     const std::string& finalText = host.StatusText();
     if (output.LastLine() != finalText) output.PrintLine(finalText);
-    if (watch.loss != LineLoss::None) errors << kPrefix << LineLossReason(watch.loss) << '\n' << std::flush;
+    if (watch.loss != LineLoss::None) SayOnErrors(output, LineLossReason(watch.loss));
     if (watch.noAdapter) {
-        if (const std::string text = describeHunt(); text != watch.told) errors << kPrefix << text << '\n';
-        errors << kPrefix << "gave up after " << settings.connectTimeout->count() << " s (--connect-timeout)\n"
-               << std::flush;
+        if (const std::string text = describeHunt(); text != watch.told) SayOnErrors(output, text);
+        SayOnErrors(output,
+                    "gave up after " + std::to_string(settings.connectTimeout->count()) + " s (--connect-timeout)");
     }
     // The recovery steps follow the final text; that nothing was changed goes to standard error,
     // so the final text stays the last line of a run that left the ECU as it was.
@@ -74,8 +77,9 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
         if (dlg.EcuStateNow() == EcuState::Unprogrammed)
             output.PrintLine(words);
         else
-            errors << kPrefix << words << '\n' << std::flush;
+            SayOnErrors(output, words);
     }
+    output.WaitUntilWritten();
     switch (dlg.EcuStateNow()) {
     case EcuState::Programmed: return kExitFinishedOk;
     case EcuState::Unprogrammed: return kExitEcuUnprogrammed;
@@ -85,7 +89,7 @@ int RunConsoleDialog(CFlashDlg& dlg, ConsoleDialogHost& host, ConsoleOutput& out
 }
 
 std::function<void(StopSignal)> StopSignalHandler(CFlashDlg& dlg, ConsoleDialogHost& host, UiEventLoop& loop,
-                                                  ConsoleOutput& output) {
+                                                  StatusOutput& output) {
     auto policy = std::make_shared<StopSignalPolicy>();
     return [&dlg, &host, &loop, &output, policy](StopSignal signal) {
         switch (policy->Decide(signal, dlg.EcuBeingChanged(), std::chrono::steady_clock::now())) {

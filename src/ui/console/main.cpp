@@ -26,6 +26,7 @@
 #include "ui/console/LineInput.h"
 #include "ui/console/PrivateFile.h"
 #include "ui/console/RunReport.h"
+#include "ui/console/TerminalWriter.h"
 #include "ui/console/TerminationSignals.h"
 #include "ui/console/TracingSerialPort.h"
 #include "ui/console/UiEventLoop.h"
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
     LineWatchPort port(traced ? static_cast<SerialPort&>(*traced) : platform->Port());
 
     UiEventLoop loop;
-    ConsoleOutput output(std::cout, StandardOutputIsTerminal());
+    ConsoleOutput screen(std::cout, StandardOutputIsTerminal());
+    TerminalWriter output(screen, std::cerr);
     LineInput input(0, [&loop] { loop.Wake(); });
     const PortEnumerator& enumerator = platform->Ports();
     ConsoleDialogHost host(loop, output, input, ConsoleAnswers{options.yes, options.debugFile},
@@ -109,7 +111,7 @@ int main(int argc, char** argv) {
         timeout ? std::optional<std::chrono::seconds>(*timeout) : std::nullopt,
         AnyRunInterruptedWhileProgramming(journal),
     };
-    const int exitCode = RunConsoleDialog(*dlg, host, output, loop, port, settings, std::cerr);
+    const int exitCode = RunConsoleDialog(*dlg, host, output, loop, port, settings);
 
     if (options.reportFile) {
         RunReport report = DescribeRun(*dlg, host.StatusText(), exitCode);

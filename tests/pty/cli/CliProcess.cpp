@@ -136,6 +136,10 @@ void CliProcess::Signal(int signal) {
     if (pid_ > 0) kill(pid_, signal);
 }
 
+void CliProcess::Type(const std::string& keys) {
+    if (out_ >= 0 && filePath_.empty()) (void)!write(out_, keys.data(), keys.size());
+}
+
 int CliProcess::WaitForExit() {
     // Both streams end when the program does.
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLimitMs);

@@ -24,6 +24,9 @@ public:
     // Reads the output until it holds `text` (not for File).
     bool WaitForOutput(const std::string& text);
     void Signal(int signal);
+    // Keys typed on the program's terminal (Stdout::Terminal only): Ctrl-S ("\x13") stops its
+    // output as a terminal with flow control does, Ctrl-Q ("\x11") lets it go on.
+    void Type(const std::string& keys);
     // Closes the reading end of a piped standard output: the program's next write meets a broken
     // pipe.
     void CloseOutput();
