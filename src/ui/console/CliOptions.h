@@ -16,8 +16,11 @@ struct CliOptions {
     bool listJournals = false;
     std::vector<std::string> ports;         // only these are tried, in this order
     std::optional<int> connectTimeout;      // seconds without an adapter's answer before giving up; 0: never
-    std::optional<std::string> reportFile;  // the run's outcome as JSON, for scripts
+    std::optional<std::string> reportFile;  // the run's outcome as JSON, for scripts; "-": standard output
 };
+
+// The --report value that writes the report to standard output.
+inline constexpr const char* kReportToStandardOutput = "-";
 
 // Unattended runs give up on a missing adapter after this long; the operator's own runs hunt
 // until stopped.

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <span>
+#include <system_error>
 
 #include "app/CFlashDlg.h"
 #include "app/RecoveryText.h"
@@ -14,6 +16,7 @@
 #include "images/ImageCatalogue.h"
 #include "platform/FolderStorage.h"
 #include "platform/PortEnumerator.h"
+#include "ui/console/CliOptions.h"
 
 namespace {
 
@@ -117,7 +120,23 @@ RunReport DescribeRun(const CFlashDlg& dlg, const std::string& result, int exitC
 }
 
 bool WriteRunReport(const std::string& path, const std::string& json, std::string& reason) {
+    // The folder was there at the start; one gone since is not made again somewhere unexpected.
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (std::error_code error; !parent.empty() && !std::filesystem::is_directory(parent, error)) {
+        reason = "the folder " + parent.string() + " is gone";
+        return false;
+    }
     FolderStorage folder("");
     const auto* bytes = reinterpret_cast<const uint8_t*>(json.data());
     return folder.WriteAtomically(path, std::span<const uint8_t>(bytes, json.size()), reason);
 }
+
+bool DeliverRunReport(const std::string& target, const std::string& json, std::ostream& out, std::string& reason) {
+    if (target != kReportToStandardOutput) return WriteRunReport(target, json, reason);
+    out << json << std::flush;
+    if (out) return true;
+    reason = "standard output cannot be written";
+    return false;
+}
+
+int ExitCodeWithReport(int exitCode, bool reportWritten) { return reportWritten ? exitCode : std::max(exitCode, 1); }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 class CFlashDlg;
@@ -41,5 +42,14 @@ std::string Iso8601Utc(std::chrono::system_clock::time_point time);
 // What the dialog knows of its run, once the run has been closed (its receive thread has ended).
 RunReport DescribeRun(const CFlashDlg& dlg, const std::string& result, int exitCode);
 
-// Replaces the file in one step: a script never reads half a report. False with the reason.
+// Replaces the file in one step: a script never reads half a report. A folder that is missing
+// is not made. False with the reason.
 bool WriteRunReport(const std::string& path, const std::string& json, std::string& reason);
+
+// The report where --report sends it: "-" onto `out` (after everything the run printed there),
+// else the file, as WriteRunReport writes it. False with the reason.
+bool DeliverRunReport(const std::string& target, const std::string& json, std::ostream& out, std::string& reason);
+
+// The program's exit code once the report was, or was not, written: a report that is missing
+// fails a run that went well (1); a run that failed keeps its own code.
+int ExitCodeWithReport(int exitCode, bool reportWritten);

@@ -247,6 +247,38 @@ TEST(CliAgainstEcuSim, BadUsageExitsWith2BeforeTouchingThePort) {
     EXPECT_EQ(std::count(cli.Errors().begin(), cli.Errors().end(), '\n'), 1);
 }
 
+// With --report - the report follows the run's lines on standard output, so that a script reads
+// both from one pipe.
+TEST(CliAgainstEcuSim, AReportToStandardOutputComesAfterTheRunsLastLine) {
+    EcuSimProcess sim(With(kQuickEcu, {"--model-code", "5"}));
+    CliProcess cli({"--yes", "--report", "-"}, sim.SlavePath());
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+    const size_t start = cli.Output().find("\n{\n");
+    ASSERT_NE(start, std::string::npos) << cli.Output();
+    EXPECT_TRUE(cli.Output().substr(0, start + 1).ends_with("\nUpdate cancelled. Unknown ECU\n")) << cli.Output();
+    const nlohmann::json report = nlohmann::json::parse(cli.Output().substr(start + 1), nullptr, false);
+    ExpectReportShape(report);
+    EXPECT_EQ(report["result"], "Update cancelled. Unknown ECU");
+    EXPECT_EQ(report["exitCode"], 1);
+}
+
+// The report's folder was checked at the start; gone by the end, it is not made again: the
+// run says so on standard error and does not exit 0 (here it keeps the 1 of a run that found no
+// adapter).
+TEST(CliAgainstEcuSim, AReportThatCannotBeWrittenAtTheEndIsSaidAndFailsTheRun) {
+    const std::string folder = TempPath("report-folder");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    const std::string report = folder + "/report.json";
+    EcuSimProcess sim({"--fault", "silent-adapter"});
+    CliProcess cli({"--yes", "--connect-timeout", "2", "--report", report}, sim.SlavePath());
+    ASSERT_TRUE(cli.WaitForOutput("Connecting to Com Port")) << cli.Output() << cli.Errors();
+    std::filesystem::remove(folder);
+    EXPECT_EQ(cli.WaitForExit(), 1) << cli.Output() << cli.Errors();
+    EXPECT_THAT(cli.Errors(), HasSubstr("flash-updater-cli: cannot write the report " + report + ": the folder " +
+                                        folder + " is gone\n"));
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
 // An adapter that never answers makes the response time-out step the busy indicator once a
 // second; the program then hunts until it is stopped.
 TEST(CliAgainstEcuSim, TheBusyLineIsRedrawnInPlaceOnATerminalAndLeftOutOfAFile) {

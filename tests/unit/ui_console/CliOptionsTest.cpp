@@ -1,12 +1,15 @@
 // The command line: what is accepted, and that every kind of bad usage ends with exit code 2 and
 // a one-line reason.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "FlashUpdaterVersion.h"
+#include "TemporaryFolder.h"
 #include "ui/console/CliOptions.h"
 
 namespace {
@@ -122,6 +125,61 @@ TEST(CliOptions, BadUsageExitsWith2AndOneLineOfReason) {
         EXPECT_EQ(bad.err.find('\n'), bad.err.size() - 1) << bad.err;
         EXPECT_TRUE(bad.out.empty());
     }
+}
+
+// The files the program writes and the ports it tries are judged before anything starts: each
+// bad one is bad usage, named with what is wrong with it.
+TEST(CliOptions, FilesAndPortsThatCannotServeAreBadUsageNamedWithTheirReason) {
+    TemporaryFolder folder;
+    const std::string plain = folder.File("plain.txt"), link = folder.File("link.txt");
+    TemporaryFolder::WriteAll(plain, "");
+    std::filesystem::create_symlink(plain, link);
+    const std::string missing = folder.File("missing/report.json"), inFile = plain + "/report.json";
+    struct Case {
+        std::vector<const char*> args;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"--report", missing.c_str()}, missing + ": its folder " + folder.File("missing") + " does not exist"},
+        {{"--report", inFile.c_str()}, inFile + ": its folder " + plain + " is not a folder"},
+        {{"--report", link.c_str()}, link + " is a symbolic link"},
+        {{"--report", "/dev/null"}, "/dev/null is not a regular file"},
+        {{"--trace", link.c_str()}, link + " is a symbolic link, which is not followed"},
+        {{"--debug-file", link.c_str()}, link + " is a symbolic link, which is not followed"},
+        {{"--port", ""}, "an empty port name"},
+        {{"--port", "/dev/ttyS0", "--port=/dev/ttyS0"}, "/dev/ttyS0 is named twice"},
+        {{"--port", "/dev/ttyS0", "--port", "/dev/../dev/ttyS0"}, "/dev/ttyS0 and /dev/../dev/ttyS0 are the same port"},
+    };
+    for (const Case& c : cases) {
+        const Parsed bad = Parse(c.args);
+        EXPECT_EQ(bad.exitCode, 2) << c.reason;
+        EXPECT_NE(bad.err.find(c.reason + " (see --help)\n"), std::string::npos) << bad.err;
+    }
+    // What serves: standard output, a new file in a folder that is there, a file to replace, two
+    // ports.
+    for (const std::vector<const char*>& args :
+         std::vector<std::vector<const char*>>{{"--report", "-"},
+                                               {"--report", plain.c_str()},
+                                               {"--report", "report-in-the-working-folder.json"},
+                                               {"--port", "/dev/ttyS0", "--port", "/dev/ttyS1"}}) {
+        const Parsed good = Parse(args);
+        EXPECT_FALSE(good.exitCode) << good.err;
+    }
+}
+
+// A report folder the user may not write is refused at once, not after the run.
+TEST(CliOptions, AReportFolderThatCannotBeWrittenIsBadUsage) {
+    if (geteuid() == 0) GTEST_SKIP() << "the super-user writes any folder";
+    TemporaryFolder folder;
+    std::filesystem::permissions(folder.Path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::string report = folder.File("report.json");
+    const Parsed bad = Parse({"--report", report.c_str()});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find(report + ": its folder " + folder.Path().string() + " cannot be written: "),
+              std::string::npos)
+        << bad.err;
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
 }
 
 }  // namespace

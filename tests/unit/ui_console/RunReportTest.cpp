@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
 #include "TemporaryFolder.h"
 #include "ui/console/RunReport.h"
 
@@ -88,6 +90,37 @@ TEST(RunReport, IsWrittenWholeInPlaceOfAnEarlierOne) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"report.json"}) << "no temporary file is left";
     EXPECT_FALSE(WriteRunReport(folder.File("report.json/inside"), "{}\n", reason));
     EXPECT_FALSE(reason.empty());
+}
+
+// With "-" the report follows what the run printed. A folder gone since the start is not made
+// again: the report is missing, with the reason.
+TEST(RunReport, GoesToStandardOutputOrItsFileAndIsNeverPutInAFolderMadeForIt) {
+    std::ostringstream out("the run's last line\n", std::ios::ate);
+    std::string reason;
+    ASSERT_TRUE(DeliverRunReport("-", "{}\n", out, reason)) << reason;
+    EXPECT_EQ(out.str(), "the run's last line\n{}\n");
+
+    TemporaryFolder folder;
+    const std::string gone = folder.File("gone/report.json");
+    EXPECT_FALSE(DeliverRunReport(gone, "{}\n", out, reason));
+    EXPECT_EQ(reason, "the folder " + folder.File("gone") + " is gone");
+    EXPECT_TRUE(folder.Names().empty());
+    EXPECT_TRUE(DeliverRunReport(folder.File("report.json"), "{}\n", out, reason)) << reason;
+    EXPECT_EQ(TemporaryFolder::ReadAll(folder.File("report.json")), "{}\n");
+
+    std::ostringstream broken;
+    broken.setstate(std::ios::badbit);
+    EXPECT_FALSE(DeliverRunReport("-", "{}\n", broken, reason));
+    EXPECT_EQ(reason, "standard output cannot be written");
+}
+
+TEST(RunReport, AReportNotWrittenFailsARunThatWentWellAndKeepsAWorseCode) {
+    const struct {
+        int run;
+        bool written;
+        int exit;
+    } cases[] = {{0, true, 0}, {1, true, 1}, {3, true, 3}, {0, false, 1}, {1, false, 1}, {3, false, 3}};
+    for (const auto& c : cases) EXPECT_EQ(ExitCodeWithReport(c.run, c.written), c.exit) << c.run << c.written;
 }
 
 }  // namespace
