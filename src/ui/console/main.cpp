@@ -113,15 +113,20 @@ int main(int argc, char** argv) {
     };
     const int exitCode = RunConsoleDialog(*dlg, host, output, loop, port, settings);
 
+    bool reportWritten = true;
     if (options.reportFile) {
         RunReport report = DescribeRun(*dlg, host.StatusText(), exitCode);
         report.program = "flash-updater-cli";
         report.version = FLASH_UPDATER_VERSION;
         report.startedAt = startedAt;
         report.endedAt = std::chrono::system_clock::now();
-        if (std::string reason; !WriteRunReport(*options.reportFile, RunReportJson(report), reason))
-            std::cerr << kPrefix << "cannot write the report: " << reason << '\n' << std::flush;
+        // With "-" the report follows the run's last line on standard output.
+        std::string reason;
+        reportWritten = DeliverRunReport(*options.reportFile, RunReportJson(report), std::cout, reason);
+        if (!reportWritten)
+            std::cerr << kPrefix << "cannot write the report " << *options.reportFile << ": " << reason << '\n'
+                      << std::flush;
     }
     signals.CloseStepsDone();
-    return exitCode;
+    return ExitCodeWithReport(exitCode, reportWritten);
 }
