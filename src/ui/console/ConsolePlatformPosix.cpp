@@ -38,3 +38,9 @@ void KeepCreatedFilesPrivate() { ::umask(077); }
 bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
 
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+ConsoleSettingsForRun::ConsoleSettingsForRun() = default;
+
+ConsoleSettingsForRun::~ConsoleSettingsForRun() {}  // a terminal is left as it was

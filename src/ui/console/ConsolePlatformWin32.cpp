@@ -1,9 +1,12 @@
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <optional>
+#include <shellapi.h>
 
 #include "link/PortChoice.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32PortEnumerator.h"
 #include "platform/win32/Win32SerialPort.h"
@@ -42,3 +45,33 @@ void KeepCreatedFilesPrivate() {}
 bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return {argv, argv + argc};
+    std::vector<std::string> arguments;
+    arguments.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) arguments.push_back(Utf8Text(wide[i]));
+    LocalFree(static_cast<HLOCAL>(wide));
+    return arguments;
+}
+
+// Standard output and error written into a console are shown in its output code page; into a
+// file or pipe the bytes go unchanged. QuickEdit selects text at a click and holds every write to
+// the console until the selection ends: a run left so would stall on its next line.
+ConsoleSettingsForRun::ConsoleSettingsForRun() {
+    const UINT codePage = GetConsoleOutputCP();  // 0 without a console
+    if (codePage != 0 && codePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) outputCodePage_ = codePage;
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode)) {
+        inputMode_ = mode;
+        inputModeChanged_ = SetConsoleMode(input, (mode & ~DWORD{ENABLE_QUICK_EDIT_MODE}) | ENABLE_EXTENDED_FLAGS) != 0;
+    }
+}
+
+ConsoleSettingsForRun::~ConsoleSettingsForRun() {
+    if (inputModeChanged_) SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), inputMode_);
+    if (outputCodePage_ != 0) SetConsoleOutputCP(outputCodePage_);
+}

@@ -44,8 +44,14 @@ int BadUsage(const std::string& reason) {
 
 int main(int argc, char** argv) {
     KeepCreatedFilesPrivate();
+    const ConsoleSettingsForRun console;
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> argumentTexts;
+    argumentTexts.reserve(arguments.size());
+    for (const std::string& argument : arguments) argumentTexts.push_back(argument.c_str());
     CliOptions options;
-    if (const std::optional<int> exitCode = ParseCommandLine(argc, argv, options, std::cout, std::cerr))
+    if (const std::optional<int> exitCode = ParseCommandLine(static_cast<int>(argumentTexts.size()),
+                                                             argumentTexts.data(), options, std::cout, std::cerr))
         return *exitCode;
 
     std::setlocale(LC_TIME, "");  // the debug report's time in the operator's own form
