@@ -12,6 +12,7 @@ const char* OutcomeText(PortOutcome outcome) {
     case PortOutcome::NoPermission: return Text::PortNoPermission;
     case PortOutcome::InUse: return Text::PortInUse;
     case PortOutcome::NotSerial: return Text::PortNotSerial;
+    case PortOutcome::OwnTerminal: return Text::PortOwnTerminal;
     case PortOutcome::OpenFailed: return Text::PortOpenFailed;
     case PortOutcome::Silent: return Text::PortSilent;
     }
@@ -26,6 +27,7 @@ PortOutcome OutcomeOf(PortOpenError error) {
     case PortOpenError::NoPermission: return PortOutcome::NoPermission;
     case PortOpenError::InUse: return PortOutcome::InUse;
     case PortOpenError::NotSerial: return PortOutcome::NotSerial;
+    case PortOpenError::OwnTerminal: return PortOutcome::OwnTerminal;
     case PortOpenError::None:
     case PortOpenError::Other: break;
     }

@@ -13,6 +13,7 @@ enum class PortOutcome {
     NoPermission,
     InUse,
     NotSerial,
+    OwnTerminal,
     OpenFailed,
     Silent,  // it opened, but no adapter answered on it
 };

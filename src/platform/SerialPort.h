@@ -10,6 +10,7 @@ enum class PortOpenError {
     NoPermission,  // the user may not open it
     InUse,         // another program holds it
     NotSerial,     // it is not a serial device
+    OwnTerminal,   // it is the terminal this program runs in
     Other,
 };
 

@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
 
+#include "LockOwners.h"
 #include "PseudoTerminal.h"
+#include "TemporaryFolder.h"
 #include "TestBench.h"
 #include "app/ControlIds.h"
 #include "link/ConnectionSequence.h"
@@ -101,6 +104,50 @@ TEST(HuntPtyTest, PassesOverASilentPortConnectsToTheAdapterAndKeepsItAcrossARese
 
     dlg.OnClose();
     EXPECT_TRUE(adapter.SlaveClosed());
+    ConnectState() = 0;
+    CandidateIndex() = 0;
+}
+
+// Another program's port is passed over without being opened, and every port the hunt opened
+// gets its line settings back: the silent one when it is given up, the adapter's at the close.
+TEST(HuntPtyTest, PassesOverALockedPortAndLeavesEveryLineAsItFoundIt) {
+    ConnectState() = 0;
+    CandidateIndex() = 0;
+    PseudoTerminal locked;
+    PseudoTerminal silent;
+    PseudoTerminal adapter;
+    TemporaryFolder locks;
+    const std::string theirs = HdbLockContent(::getppid());
+    TemporaryFolder::WriteAll(locks.File(UucpLockName(locked.SlavePath())), theirs);
+    const auto settings = [&] {
+        std::vector<std::string> all;
+        for (const PseudoTerminal* line : {&locked, &silent, &adapter})
+            all.push_back(LineSettingsText(line->SlaveSettings()));
+        return all;
+    };
+    const std::vector<std::string> before = settings();
+    PosixSerialPort device({locked.SlavePath(), silent.SlavePath(), adapter.SlavePath()}, locks.Path().string());
+    TestBench bench(device);
+    CFlashDlg& dlg = *bench.dlg;
+    bench.ports.ports = {1, 2, 3};
+    FarEnds farEnds(silent, adapter);
+    dlg.OnInitDialog();
+
+    bool lockedInUse = false;
+    bench.RunFor(4000, [&](int) {
+        ASSERT_TRUE(bench.link.AwaitReaderWaitingAfter(farEnds.Serve(bench.link.BytesWritten())));
+        const std::vector<PortAttempt> latest = dlg.hunt.Latest();
+        lockedInUse = lockedInUse || (!latest.empty() && latest[0] == PortAttempt{1, PortOutcome::InUse});
+    });
+    EXPECT_TRUE(lockedInUse);
+    EXPECT_THAT(bench.host.StatusHistory(), ElementsAre(Connecting(2), Connecting(3), Connected(3)));
+    EXPECT_NE(LineSettingsText(adapter.SlaveSettings()), before[2]) << "set up while in use";
+
+    dlg.OnClose();
+    EXPECT_EQ(settings(), before);
+    EXPECT_TRUE(locked.ReadAvailable().empty());
+    EXPECT_THAT(locks.Names(), ElementsAre(UucpLockName(locked.SlavePath())));
+    EXPECT_EQ(TemporaryFolder::ReadAll(locks.File(UucpLockName(locked.SlavePath()))), theirs);
     ConnectState() = 0;
     CandidateIndex() = 0;
 }

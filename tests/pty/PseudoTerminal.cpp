@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 PseudoTerminal::PseudoTerminal() {
@@ -43,4 +44,13 @@ bool PseudoTerminal::SlaveClosed() const {
 void PseudoTerminal::CloseMaster() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;
+}
+
+std::string LineSettingsText(const termios& settings) {
+    char text[128];
+    std::snprintf(text, sizeof text, "iflag %#x oflag %#x cflag %#x lflag %#x ispeed %u ospeed %u cc", settings.c_iflag,
+                  settings.c_oflag, settings.c_cflag, settings.c_lflag, cfgetispeed(&settings), cfgetospeed(&settings));
+    std::string described = text;
+    for (const cc_t c : settings.c_cc) described += ' ' + std::to_string(c);
+    return described;
 }

@@ -33,6 +33,9 @@ private:
     std::string slavePath_;
 };
 
+// A line setting in words, for comparing two: flags, speeds and control characters.
+std::string LineSettingsText(const termios& settings);
+
 using namespace std::chrono_literals;
 
 // Checks `condition` until it holds or `deadline` has passed; for state that gives no event.

@@ -36,3 +36,17 @@ bool ApplyLineSettings(int fd, uint32_t baud) {
     if (tcsetattr(fd, TCSANOW, &settings) != 0) return false;
     return HoldModemLinesInactive(fd);
 }
+
+bool SaveLine(int fd, SavedLine& saved, const ModemControl& control) {
+    if (tcgetattr(fd, &saved.settings) != 0) return false;
+    saved.modemLinesKnown = control(fd, TIOCMGET, &saved.modemLines) == 0;
+    return true;
+}
+
+void RestoreLine(int fd, const SavedLine& saved, const ModemControl& control) {
+    ::tcflush(fd, TCIOFLUSH);
+    ::tcsetattr(fd, TCSANOW, &saved.settings);
+    // This program only ever drops DTR and RTS: those that were active are raised again.
+    int raise = saved.modemLines & (TIOCM_DTR | TIOCM_RTS);
+    if (saved.modemLinesKnown && raise != 0) control(fd, TIOCMBIS, &raise);
+}

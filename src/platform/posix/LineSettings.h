@@ -1,5 +1,7 @@
 #pragma once
 
+#include <termios.h>
+
 #include <cstdint>
 #include <functional>
 
@@ -15,3 +17,19 @@ bool HoldModemLinesInactive(int fd, const ModemControl& control = SystemModemCon
 // Raw 8N1 at the given baud rate (9600 or 38400): receiver on, modem status ignored, no
 // hardware or software flow control, nothing translated, DTR and RTS inactive.
 bool ApplyLineSettings(int fd, uint32_t baud);
+
+// The line as it was before this program set it up: the settings, and DTR and RTS where the
+// device has modem lines.
+struct SavedLine {
+    termios settings{};
+    int modemLines = 0;
+    bool modemLinesKnown = false;
+};
+
+// False when the device has no line settings to save.
+bool SaveLine(int fd, SavedLine& saved, const ModemControl& control = SystemModemControl);
+
+// Puts the saved line back at once. What is still queued either way is dropped first: it belongs
+// to this program's conversation, and waiting for a device that has stopped draining would hold
+// up the close.
+void RestoreLine(int fd, const SavedLine& saved, const ModemControl& control = SystemModemControl);

@@ -4,12 +4,12 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/posix/LineSettings.h"
 #include "platform/posix/LowLatency.h"
 
 namespace {
@@ -37,6 +37,28 @@ PortOpenError OpenErrorOf(int error) {
     }
 }
 
+// Told by the name alone, before anything is opened or locked: /dev/tty, or the terminal on a
+// standard descriptor (which need not be the controlling one, as for a program started through
+// setsid).
+bool NamesOperatorsTerminal(const std::string& path) {
+    struct stat device {};
+    if (::stat(path.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)) return false;
+    const auto same = [&](const struct stat& other) {
+        return S_ISCHR(other.st_mode) && other.st_rdev == device.st_rdev;
+    };
+    struct stat other {};
+    if (::stat("/dev/tty", &other) == 0 && same(other)) return true;
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (::isatty(fd) && ::fstat(fd, &other) == 0 && same(other)) return true;
+    return false;
+}
+
+// The controlling terminal under any other name (a link to it, its /dev/pts path).
+bool IsControllingTerminal(int fd) {
+    pid_t session = 0;
+    return ::ioctl(fd, TIOCGSID, &session) == 0 && session == ::getsid(0);
+}
+
 // The lock comes first: a program that loses it must leave the device as it found it, and
 // TIOCNXCL would take the exclusivity from the program that holds it. TIOCEXCL does not hold
 // back a privileged opener; the lock holds back every program that takes it too.
@@ -49,6 +71,11 @@ int OpenExclusively(const std::string& path, PortOpenError& error) {
     if (!::isatty(fd)) {
         ::close(fd);
         error = PortOpenError::NotSerial;
+        return -1;
+    }
+    if (IsControllingTerminal(fd)) {
+        ::close(fd);
+        error = PortOpenError::OwnTerminal;
         return -1;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -78,7 +105,8 @@ constexpr int kWriteStallMs = 1000;
 
 }  // namespace
 
-PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths) : devicePaths_(std::move(devicePaths)) {
+PosixSerialPort::PosixSerialPort(std::vector<std::string> devicePaths, std::string lockFolder)
+    : devicePaths_(std::move(devicePaths)), lock_(std::move(lockFolder)) {
     int ends[2];
     if (::pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) {
         writerWakeRead_ = ends[0];
@@ -96,16 +124,30 @@ PosixSerialPort::~PosixSerialPort() {
 bool PosixSerialPort::Open(int32_t portNumber) {
     lastOpenError_ = PortOpenError::Other;
     if (portNumber < 1 || static_cast<size_t>(portNumber) > devicePaths_.size() || device_.IsOpen()) return false;
-    const int fd = OpenExclusively(devicePaths_[static_cast<size_t>(portNumber) - 1], lastOpenError_);
-    if (fd < 0) return false;
+    const std::string& path = devicePaths_[static_cast<size_t>(portNumber) - 1];
+    if (NamesOperatorsTerminal(path)) {
+        lastOpenError_ = PortOpenError::OwnTerminal;
+        return false;
+    }
+    // Before the open: a device another program holds is not even opened for its settings.
+    if (lock_.Take(path) == UucpLock::Outcome::InUse) {
+        lastOpenError_ = PortOpenError::InUse;
+        return false;
+    }
+    const int fd = OpenExclusively(path, lastOpenError_);
+    if (fd < 0) {
+        lock_.Release();
+        return false;
+    }
     if (writerWakeRead_ >= 0) DrainWakeUps(writerWakeRead_);  // a wake-up left from the last close
-    if (!ApplyLineSettings(fd, 9600)) {
+    const bool lineSaved = SaveLine(fd, savedLine_);
+    if (!lineSaved || !ApplyLineSettings(fd, 9600)) {
         lastOpenError_ = PortOpenError::NotSerial;
-        CloseDevice(fd);
+        Release(fd, lineSaved);
         return false;
     }
     if (::tcflush(fd, TCIOFLUSH) != 0 || !device_.Install(fd)) {
-        CloseDevice(fd);
+        Release(fd, true);
         return false;
     }
     lastOpenError_ = PortOpenError::None;
@@ -240,5 +282,11 @@ void PosixSerialPort::Close() {
         Interrupt();
         WakeWriter();
     });
-    if (fd >= 0) CloseDevice(fd);
+    if (fd >= 0) Release(fd, true);
+}
+
+void PosixSerialPort::Release(int fd, bool lineSaved) {
+    if (lineSaved) RestoreLine(fd, savedLine_);
+    CloseDevice(fd);
+    lock_.Release();
 }

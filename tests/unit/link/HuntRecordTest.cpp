@@ -31,9 +31,13 @@ TEST(HuntRecord, TheLatestOutcomeOfEachPortWithTheRoundUnderWayOverTheLastOne) {
 
 TEST(HuntRecord, EveryOpenErrorHasItsOwnOutcome) {
     const std::pair<PortOpenError, PortOutcome> cases[] = {
-        {PortOpenError::Missing, PortOutcome::Missing},  {PortOpenError::NoPermission, PortOutcome::NoPermission},
-        {PortOpenError::InUse, PortOutcome::InUse},      {PortOpenError::NotSerial, PortOutcome::NotSerial},
-        {PortOpenError::Other, PortOutcome::OpenFailed}, {PortOpenError::None, PortOutcome::OpenFailed},
+        {PortOpenError::Missing, PortOutcome::Missing},
+        {PortOpenError::NoPermission, PortOutcome::NoPermission},
+        {PortOpenError::InUse, PortOutcome::InUse},
+        {PortOpenError::NotSerial, PortOutcome::NotSerial},
+        {PortOpenError::Other, PortOutcome::OpenFailed},
+        {PortOpenError::None, PortOutcome::OpenFailed},
+        {PortOpenError::OwnTerminal, PortOutcome::OwnTerminal},
     };
     for (const auto& [error, outcome] : cases) EXPECT_EQ(OutcomeOf(error), outcome) << static_cast<int>(error);
 }

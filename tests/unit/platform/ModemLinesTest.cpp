@@ -30,4 +30,30 @@ TEST(ModemLinesTest, DtrAndRtsAreDroppedAndOnlyADeviceWithoutThemMayRefuse) {
     }
 }
 
+TEST(ModemLinesTest, ClosingRaisesAgainOnlyTheLinesThatWereActiveAtTheOpen) {
+    struct Case {
+        int lines;
+        bool known;
+        int raised;  // 0: no call
+    };
+    for (const Case& c :
+         {Case{TIOCM_DTR | TIOCM_RTS | TIOCM_CTS, true, TIOCM_DTR | TIOCM_RTS},
+          Case{TIOCM_RTS | TIOCM_CD, true, TIOCM_RTS}, Case{TIOCM_CTS, true, 0}, Case{TIOCM_DTR, false, 0}}) {
+        SCOPED_TRACE(c.lines);
+        std::vector<std::pair<unsigned long, int>> calls;
+        const ModemControl control = [&](int, unsigned long request, int* lines) {
+            calls.emplace_back(request, *lines);
+            return 0;
+        };
+        RestoreLine(-1, SavedLine{{}, c.lines, c.known}, control);
+        if (c.raised == 0) {
+            EXPECT_TRUE(calls.empty());
+        } else {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0].first, static_cast<unsigned long>(TIOCMBIS));
+            EXPECT_EQ(calls[0].second, c.raised);
+        }
+    }
+}
+
 }  // namespace
