@@ -120,9 +120,18 @@ void FlashDialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 void FlashDialogWindow::EndBySystem() {
-    // The box's loop may be serving the receive thread, which the close steps wait for.
+    if (boxClosing_) return;  // the end follows once that box has gone
+    // The box's loop may be serving the receive thread, which the close steps wait for: they run
+    // once its loop has returned, not inside it.
     if (QWidget* open = QApplication::activeModalWidget(); open && open != this) {
-        connect(open, &QObject::destroyed, this, &FlashDialogWindow::EndBySystem, Qt::QueuedConnection);
+        boxClosing_ = true;
+        connect(
+            open, &QObject::destroyed, this,
+            [this] {
+                boxClosing_ = false;
+                EndBySystem();
+            },
+            Qt::QueuedConnection);
         open->close();
         return;
     }

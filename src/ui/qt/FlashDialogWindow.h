@@ -66,4 +66,5 @@ private:
     };
     std::vector<MenuEntry> menuEntries_;
     bool closed_ = false;
+    bool boxClosing_ = false;  // EndBySystem closed a box and waits for it to go
 };
