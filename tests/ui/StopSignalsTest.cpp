@@ -23,11 +23,7 @@ struct ProgrammingWindow {
     StopSignalNotifier stops{ui.Window(), ui.Dialog()};
 
     bool Programming() {
-        if (!QTest::qWaitFor([&] { return ui.Item(ControlId::Proceed)->isEnabled() && ui.Dialog().imageIndex != 0; },
-                             30'000))
-            return false;
-        QTest::mouseClick(ui.Item(ControlId::Proceed), Qt::LeftButton);
-        return QTest::qWaitFor([&] { return ui.Dialog().tagIndex > 200; }, 60'000);
+        return ui.Proceed() && QTest::qWaitFor([&] { return ui.Dialog().tagIndex > 200; }, 60'000);
     }
 };
 

@@ -158,9 +158,7 @@ TEST(WholeUpdate, ALineLostWhileTheCloseQuestionIsOpenTellsTheRecoveryOnce) {
         return true;
     });
     WindowDriver ui(device, {1});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Item(ControlId::Proceed)->isEnabled() && ui.Dialog().imageIndex != 0; },
-                                30'000));
-    QTest::mouseClick(ui.Item(ControlId::Proceed), Qt::LeftButton);
+    ASSERT_TRUE(ui.Proceed());
     ASSERT_TRUE(QTest::qWaitFor([&] { return ui.Dialog().tagIndex > 20; }, 60'000));
     QTest::keyClick(&ui.Window(), Qt::Key_Escape);  // returns once the question is answered
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.Window().isVisible(); }, 60'000));

@@ -43,6 +43,13 @@ bool WindowDriver::AwaitStatus(const QString& text, int limitMs, bool prefix) {
         limitMs);
 }
 
+bool WindowDriver::Proceed() {
+    if (!QTest::qWaitFor([&] { return Item(ControlId::Proceed)->isEnabled() && Dialog().imageIndex != 0; }, 30'000))
+        return false;
+    QTest::mouseClick(Item(ControlId::Proceed), Qt::LeftButton);
+    return true;
+}
+
 void WindowDriver::Screenshot(const std::string& name) { SaveScreenshot(Window(), name); }
 
 void SaveScreenshot(QWidget& widget, const std::string& name) {

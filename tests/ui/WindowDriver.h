@@ -44,6 +44,9 @@ public:
     bool Visible(int id) { return Item(id)->isVisible(); }
     // Processes events until the status line reads `text` (or starts with it); false after `limitMs`.
     bool AwaitStatus(const QString& text, int limitMs, bool prefix = false);
+    // Waits until the ECU has been read and an image chosen, then presses "Proceed ->"; false when
+    // it never became ready.
+    bool Proceed();
     // Writes the window's picture to <build>/screenshots/qt-<name>.png.
     void Screenshot(const std::string& name);
 
