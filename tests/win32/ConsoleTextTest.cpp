@@ -79,6 +79,22 @@ TEST(ConsoleText, APathBeyondTheAnsiCodePageReachesTheProgramAndItsMessageIntact
         << ended.output;
 }
 
+// A journal that is there under such a path is taken: the option's check sees the same file.
+TEST(ConsoleText, AnExistingJournalBeyondTheAnsiCodePageIsTaken) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"Pawe\u0142-\u0416\u0443\u0440\u043D\u0430\u043B";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring journal = folder + L"\\run.journal";
+    const HANDLE file = CreateFileW(journal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    const Ended ended = RunCli({L"--resume", journal, L"--list-ports"});
+    EXPECT_EQ(ended.exitCode, 0u) << ended.output;
+    DeleteFileW(journal.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST(ConsoleText, ForTheRunTheConsoleShowsUtf8WithoutQuickEditAndIsPutBackAfterwards) {
     if (GetConsoleWindow() == nullptr && !AllocConsole()) GTEST_SKIP() << "no console to be had";
     HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

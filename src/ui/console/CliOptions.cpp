@@ -19,15 +19,35 @@ namespace fs = std::filesystem;
 
 constexpr const char* kProgramName = "flash-updater-cli";
 
+// Arguments are UTF-8 on every platform (Windows: converted from the UTF-16 command line); a path
+// made from a plain string would take Windows' ANSI code page instead.
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string TextOf(const fs::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+// A file that is there to be read: --resume's journal.
+const CLI::Validator kExistingFile(
+    [](std::string& value) {
+        std::error_code error;
+        const fs::file_status status = fs::status(PathOf(value), error);
+        if (!fs::exists(status)) return "File does not exist: " + value;
+        if (fs::is_directory(status)) return "File is actually a directory: " + value;
+        return std::string();
+    },
+    "FILE", "ExistingFile");
+
 // A support file the program writes (the trace, the debug file): an empty name, a directory or
 // a symbolic link can never be one; the link is refused, not followed, when the file is opened.
 const CLI::Validator kWritableFileName(
     [](std::string& value) {
         if (value.empty()) return std::string("an empty file name");
         std::error_code error;
-        const fs::file_status status = fs::symlink_status(value, error);
+        const fs::file_status status = fs::symlink_status(PathOf(value), error);
         if (fs::is_symlink(status)) return value + " is a symbolic link, which is not followed";
-        if (fs::is_directory(value, error)) return value + " is a directory";
+        if (fs::is_directory(PathOf(value), error)) return value + " is a directory";
         return std::string();
     },
     "", "FileName");
@@ -51,7 +71,7 @@ const CLI::Validator kReportFileName(
         if (value == kReportToStandardOutput) return std::string();
         if (value.empty()) return std::string("an empty file name");
         std::error_code error;
-        const fs::file_status status = fs::symlink_status(value, error);
+        const fs::file_status status = fs::symlink_status(PathOf(value), error);
         if (fs::is_symlink(status)) return value + " is a symbolic link";
         if (fs::is_directory(status)) return value + " is a directory";
         if (fs::exists(status)) {
@@ -59,10 +79,10 @@ const CLI::Validator kReportFileName(
             if (std::string denied = WriteAccess(value); !denied.empty())
                 return value + " cannot be written: " + denied;
         }
-        const fs::path parent = fs::path(value).parent_path();
-        const std::string folder = parent.empty() ? std::string(".") : parent.string();
-        if (!fs::exists(folder, error)) return value + ": its folder " + folder + " does not exist";
-        if (!fs::is_directory(folder, error)) return value + ": its folder " + folder + " is not a folder";
+        const fs::path parent = PathOf(value).parent_path();
+        const std::string folder = parent.empty() ? std::string(".") : TextOf(parent);
+        if (!fs::exists(PathOf(folder), error)) return value + ": its folder " + folder + " does not exist";
+        if (!fs::is_directory(PathOf(folder), error)) return value + ": its folder " + folder + " is not a folder";
         if (std::string denied = WriteAccess(folder); !denied.empty())
             return value + ": its folder " + folder + " cannot be written: " + denied;
         return std::string();
@@ -125,7 +145,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CliOption
         ->type_name("FILE");
     auto* resume = app.add_option("--resume", options.resumeFile,
                                   "Write back the ECU data saved in this journal (of an interrupted run)")
-                       ->check(CLI::ExistingFile)
+                       ->check(kExistingFile)
                        ->type_name("FILE");
     auto* noResume = app.add_flag("--no-resume", options.noResume,
                                   "This ECU is not the one an interrupted update left: program it with the data "

@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/win32/WideText.h"
 #include "ui/console/PrivateFile.h"
 
 std::FILE* OpenPrivateFile(const std::string& path, PrivateFileMode mode, std::string& reason) {
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), mode == PrivateFileMode::Append ? "ab" : "w");
+    // The path is UTF-8; a narrow open would take the ANSI code page.
+    std::FILE* file = _wfopen(WideText(path).c_str(), mode == PrivateFileMode::Append ? L"ab" : L"w");
     if (!file) reason = errno ? std::strerror(errno) : "cannot be opened";
     return file;
 }
