@@ -174,9 +174,12 @@ public:
     void OnRoutineStarted(const Response& response);
     void OnWriteMemoryReply(const Response& response);
     void HandleNegativeResponse(const Response& response);
-    void SkipUnsupportedRead();
-    void PassOverUnsupported(uint8_t refusedService);
+    bool SkipUnsupportedRead();  // false: none of its rows was pending
+    void PassOverUnsupported(const Response& response);
+    bool GoOnWithoutCheck();
+    void GoOnWithoutHistoryVersion();
     void GoOnWithout(int row);
+    void ResendFinalWrite(uint8_t refusedService);
     void RefuseReadOutOfRange(const Response& response);
     void LeaveOutRefusedWrite();
     bool AnyWritePending() const;

@@ -27,9 +27,12 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
 
     switch (code) {
     case Nrc::ServiceNotSupported:
-    case Nrc::SubFunctionNotSupported: PassOverUnsupported(refused); break;
+    case Nrc::SubFunctionNotSupported: PassOverUnsupported(response); break;
     case Nrc::BusyRepeatRequest:
-    case Nrc::RoutineNotComplete: StepBusyIndicator(); break;
+    case Nrc::RoutineNotComplete:
+        ResendFinalWrite(refused);
+        StepBusyIndicator();
+        break;
     case Nrc::ConditionsNotCorrect:
         if (refused == Sid::StopSession && IsPending(Row::StopSession)) {
             // No session left to stop: its answer was lost and this is the repeat. Done.
@@ -48,7 +51,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         Withdraw(Row::WriteMemory);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
         // With nothing else to send the run stops here, and a window that ends with the run ends.
-        if (!AnyPending()) runEnded = 1;
+        if (!AnyPending()) FinishWithStatus(Text::ConditionsNotCorrect);
         break;
     case Nrc::RequestOutOfRange:
         if (refused == Sid::ReadLocalData) {
@@ -59,6 +62,9 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             }
         }
         if (refused == Sid::WriteLocalData) LeaveOutRefusedWrite();
+        if (refused == Sid::ReadIdentification && !SkipUnsupportedRead()) TakeUnexpectedResponsePath(response);
+        if (refused != Sid::ReadLocalData && refused != Sid::WriteLocalData && refused != Sid::ReadIdentification)
+            TakeUnexpectedResponsePath(response);
         break;
     case Nrc::InvalidKey:
         if (IsPending(Row::KeyLevel5)) {
@@ -75,6 +81,7 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         }
         break;
     case Nrc::RequiredTimeDelayNotExpired:
+        ResendFinalWrite(refused);
         SetStatusText(Text::Waiting);
         StepBusyIndicator();
         break;
@@ -115,7 +122,13 @@ void CFlashDlg::CheckFinalAnswerOverdue() {
     MakePending(Row::WriteMemory);
 }
 
-void CFlashDlg::SkipUnsupportedRead() {
+// Busy, not complete or wait as the final answer of a write the ECU said "response pending" to:
+// the write was withdrawn then, so it is made pending again to be repeated as the ECU asks.
+void CFlashDlg::ResendFinalWrite(uint8_t refused) {
+    if (refused == Sid::WriteMemory && !IsPending(Row::WriteMemory)) MakePending(Row::WriteMemory);
+}
+
+bool CFlashDlg::SkipUnsupportedRead() {
     // The skip order walks the stage-0 read: later, a read in it is one the run needs (the
     // version for the history), and its successors would overwrite the saved records.
     for (size_t i = 0; sessionStage == Stage::Identification && i < ReadSkipOrder.size(); ++i) {
@@ -125,21 +138,21 @@ void CFlashDlg::SkipUnsupportedRead() {
         // A block record left in the middle must not leave the next one starting mid-way.
         if (IsBlockRecordRow(row)) blockIndex = 0;
         MakePending(i + 1 < ReadSkipOrder.size() ? ReadSkipOrder[i + 1] : Row::Routine09);
-        return;
+        return true;
     }
     for (int row : WithdrawnWithoutSuccessor) {
         if (!IsPending(row)) continue;
         Withdraw(row);
         GoOnWithout(row);
-        return;
+        return true;
     }
-    if (IsPending(Row::Routine09)) {
-        Withdraw(Row::Routine09);
-        if (sessionStage == Stage::Identification)
-            SelectImageForEcu();
-        else
-            MakePending(Row::SeedLevel7);
-    }
+    if (!IsPending(Row::Routine09)) return false;
+    Withdraw(Row::Routine09);
+    if (sessionStage == Stage::Identification)
+        SelectImageForEcu();
+    else
+        MakePending(Row::SeedLevel7);
+    return true;
 }
 
 // A request the ECU does not support is treated as done: the run goes on as after its answer (an
@@ -150,10 +163,6 @@ void CFlashDlg::GoOnWithout(int row) {
     case Row::Routine04: MakePending(Row::Routine06); break;
     case Row::Routine06: MakePending(Row::ReadVersion); break;
     case Row::Routine0F: ScheduleNextRestoreWrite(); break;
-    case Row::EcuReset:
-        resetByService = 0;
-        ResetEcu(resetByService);
-        break;
     case Row::StopSession: OnStopSessionDone(); break;
     default: break;
     }
@@ -161,16 +170,39 @@ void CFlashDlg::GoOnWithout(int row) {
 
 // Service or identifier not supported: an ECU without the model code counts as an older unit,
 // chosen by its version; a write the ECU will not take is left out; an optional read is skipped.
-void CFlashDlg::PassOverUnsupported(uint8_t refused) {
+void CFlashDlg::PassOverUnsupported(const Response& response) {
     if (IsPending(Row::ModelCode)) {
         Withdraw(Row::ModelCode);
         modelCode = 0;
         MakePending(Row::SeedLevel5);
-    } else if (refused == Sid::WriteLocalData && AnyWritePending()) {
+    } else if (response.Byte(2) == Sid::WriteLocalData && AnyWritePending()) {
         LeaveOutRefusedWrite();
-    } else {
-        SkipUnsupportedRead();
+    } else if (!SkipUnsupportedRead() && !GoOnWithoutCheck()) {
+        // The date, a session, a key, the reset by service: nothing the run can do without.
+        TakeUnexpectedResponsePath(response);
     }
+}
+
+// Reads past the identification that an ECU may lack: the version only feeds the history entry,
+// which is then left out; a checksum it cannot give is passed as when it refuses it outside its
+// session; without the clearing of diagnostic codes the update itself is complete.
+bool CFlashDlg::GoOnWithoutCheck() {
+    if (IsPending(Row::ReadVersion) && (sessionStage == Stage::Restore || sessionStage == Stage::Completion)) {
+        GoOnWithoutHistoryVersion();
+    } else if (IsPending(Row::BaseChecksum)) {
+        Withdraw(Row::BaseChecksum);
+        MakePending(Row::Routine10);
+    } else if (IsPending(Row::UpperChecksum)) {
+        Withdraw(Row::UpperChecksum);
+        MakePending(Row::WriteMemory);
+    } else if (IsPending(Row::ClearDiagnostics)) {
+        Withdraw(Row::ClearDiagnostics);
+        RecordJournalProgress(JournalProgress::Finished);
+        FinishWithStatus(Text::FinishedOk);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool CFlashDlg::AnyWritePending() const {
@@ -189,6 +221,18 @@ void CFlashDlg::LeaveOutRefusedWrite() {
     ScheduleNextRestoreWrite();
 }
 
+// The base's erase wiped the history: in stage 3 it is written back as it was read, without an
+// entry for this update. In stage 6 it has been written back already.
+void CFlashDlg::GoOnWithoutHistoryVersion() {
+    Withdraw(Row::ReadVersion);
+    if (sessionStage == Stage::Completion) {
+        EndHistoryWrite();
+        return;
+    }
+    blockIndex = 0;
+    MakePending(Row::WriteHistory);
+}
+
 // A read out of range other than B8 10/20 ("Manual Reset"): the resets are the operator's from
 // now on, and the identification goes on as past an unsupported read, so only the refused record
 // is missing afterwards. Outside the identification the run cannot do without what it asked for.
@@ -197,12 +241,14 @@ void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
     for (int row : ReadSkipOrder) identifying = identifying || IsPending(row);
     identifying = identifying && sessionStage == Stage::Identification;
     if (!identifying) {
-        TakeUnexpectedResponsePath(response);
+        // The history's version is not needed to go on; nothing else outside the identification is.
+        const bool historyVersion = IsPending(Row::ReadVersion) && GoOnWithoutCheck();
+        if (!historyVersion) TakeUnexpectedResponsePath(response);
         return;
     }
     SetStatusText(Text::ManualReset);
     resetByService = 0;
-    PassOverUnsupported(Sid::ReadLocalData);
+    PassOverUnsupported(response);
 }
 
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {

@@ -28,6 +28,7 @@ inline constexpr std::array<int, 81> ReadSkipOrder{
     Row::ReadLocalBE,
 };
 
-// Rows a refusal withdraws outside the read order; the run goes on as after their answer.
-inline constexpr std::array<int, 5> WithdrawnWithoutSuccessor{Row::Routine04, Row::Routine06, Row::Routine0F,
-                                                              Row::EcuReset, Row::StopSession};
+// Rows a refusal withdraws outside the read order; the run goes on as after their answer. A reset
+// the ECU will not do is not among them: nobody may be there to reset it by hand.
+inline constexpr std::array<int, 4> WithdrawnWithoutSuccessor{Row::Routine04, Row::Routine06, Row::Routine0F,
+                                                              Row::StopSession};

@@ -43,6 +43,13 @@ TEST_P(Refusals, SteerTheRunToItsEnd) {
         if (c.historyWritten) expected.historyVersions = {report.version};
         EXPECT_EQ(RecordProblems(report, expected), std::vector<std::string>{});
     }
+    // Only an ECU said to want its resets by hand gets the operator asked for one.
+    const bool manualResets = std::find(c.texts.begin(), c.texts.end(), Text::ManualReset) != c.texts.end();
+    for (const auto& box : run.host().MessageBoxes()) {
+        if (!manualResets) {
+            EXPECT_NE(box.text, Text::ResetEcuFirst) << Listed(texts);
+        }
+    }
     // The history goes out twice at most (stage 3 and stage 6), ten blocks each: never for ever.
     EXPECT_LE(run.FramesStartingWith({0x3B, 0x69}).size(), 20u);
     // Ended means ended: nothing more goes on the wire.
@@ -97,6 +104,46 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"BaseChecksumNeverAnswered", {"nrc=80@218300,always"}, 1, {Text::ResettingEcu, Text::FinishedOk}},
         RefusalCase{
             "UpperChecksumNeverAnswered", {"nrc=80@218301,always"}, 1, {"Writing (Upper) - 0%", Text::FinishedOk}},
+        RefusalCase{"IdentificationReadOutOfRangeSkipped",
+                    {"nrc=31@1A4F,always"},
+                    1,
+                    {kPreloaded, Text::FinishedOk},
+                    {"1A 4F"}},
+        // The version read after the base only feeds the history entry: without it the history is
+        // written back as it was, without an entry for this update.
+        RefusalCase{"HistoryVersionOutOfRangeAfterTheBase",
+                    {"nrc=31@2164,nth=2"},
+                    1,
+                    {Text::WritingEcuData, Text::FinishedOk},
+                    {},
+                    false},
+        RefusalCase{
+            "HistoryVersionOutOfRangeAtTheEnd", {"nrc=31@2164,nth=3"}, 1, {Text::WritingEcuData, Text::FinishedOk}},
+        RefusalCase{"HistoryVersionNeverGiven",
+                    {"unsupported=11@2164,nth=2"},
+                    1,
+                    {Text::WritingEcuData, Text::FinishedOk},
+                    {},
+                    false},
+        RefusalCase{"ChecksumsUnsupported", {"unsupported=12@2183"}, 1, {Text::ResettingEcu, Text::FinishedOk}},
+        RefusalCase{"ClearingDiagnosticsUnsupported", {"unsupported=11@140000"}, 1, {kPreloaded, Text::FinishedOk}},
+        // The final answer after "response pending" says busy: the write goes out again.
+        RefusalCase{"BusyAfterPendingWrite",
+                    {"nrc=78@3D,nth=5", "nrc=21@3D,nth=5"},
+                    1,
+                    {"Writing (Base) - 0%", Text::FinishedOk}},
+        RefusalCase{"NotCompleteAfterPendingWrite",
+                    {"nrc=78@3D,nth=8", "nrc=23@3D,nth=8"},
+                    1,
+                    {"Writing (Base) - 0%", Text::FinishedOk}},
+        RefusalCase{"WaitAfterPendingWrite",
+                    {"nrc=78@3D,nth=9", "nrc=37@3D,nth=9"},
+                    1,
+                    {"Writing (Base) - 0%", Text::Waiting, Text::FinishedOk}},
+        // Nobody may be there to reset the ECU by hand: the run ends rather than asking.
+        RefusalCase{"ResetByServiceUnsupported", {"unsupported=11@1101"}, 1, {kPreloaded, Text::CanNowExit}},
+        RefusalCase{"DateUnsupported", {"unsupported=11@2160"}, 1, {Text::CanNowExit}},
+        RefusalCase{"RoutineOutOfRange", {"nrc=31@310D,always"}, 1, {kPreloaded, Text::CanNowExit}},
         RefusalCase{"UnexpectedCodeInStage0", {"nrc=10@2161"}, 1, {Text::CanNowExit}},
         RefusalCase{"UnexpectedCodeInStage1", {"nrc=81@3D,nth=5"}, 1, {"Writing (Base) - 0%", Text::CanNowExit}}),
     [](const auto& info) { return std::string(info.param.what); });

@@ -98,7 +98,6 @@ TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
         {0, Row::ModelCode, Row::SeedLevel5},     // as an ECU without the model code
         {0, Row::ReadDate, -1},                   // no date, no identification
         {2, Row::BaseChecksum, -1},
-        {3, Row::ReadVersion, -1},  // the history's version: 21 65 must not follow
     };
     for (const auto& c : cases) {
         TestBench other;
@@ -118,6 +117,25 @@ TEST_F(NegativeResponse, AReadOutOfRangeLeavesOutOnlyItsRecordOrEndsTheRun) {
         EXPECT_THAT(pending, ElementsAre(c.next)) << c.refusedRow;
         EXPECT_EQ(d.resetByService, 0) << c.refusedRow;
         EXPECT_EQ(other.host.StatusText(), Text::ManualReset) << c.refusedRow;
+    }
+}
+
+// The version read after the base feeds only the history entry: refused, the history the erase
+// wiped is still written back (stage 3) without a new entry, and 21 65 must not follow.
+TEST_F(NegativeResponse, ARefusedHistoryVersionLeavesOutTheEntry) {
+    for (uint8_t code : {0x31, 0x11, 0x12}) {
+        for (int32_t stage : {3, 6}) {
+            dlg.ResetSession();
+            dlg.sessionStage = Stage(stage);
+            dlg.blockIndex = 3;
+            dlg.MakePending(Row::ReadVersion);
+            Answer({0x7F, 0x21, code});
+            EXPECT_THAT(PendingRows(), ElementsAre(stage == 6 ? Row::StopSession : Row::WriteHistory))
+                << int(code) << " " << stage;
+            EXPECT_EQ(dlg.blockIndex, 0);
+            EXPECT_EQ(dlg.historyEntryAdded, 0);
+            EXPECT_TRUE(host.MessageBoxes().empty()) << int(code) << " " << stage;
+        }
     }
 }
 
@@ -165,16 +183,43 @@ TEST_F(NegativeResponse, AnUnsupportedRoutineResetOrStopIsPassedOver) {
         EXPECT_THAT(PendingRows(), ElementsAre(c.next)) << c.refusedRow;
     }
 
-    // An ECU that cannot reset itself is reset by the operator.
+    // An ECU that will not reset itself ends the run: asking the operator to reset it would be
+    // answered by itself where nobody is at the ECU (--yes).
     dlg.ResetSession();
     dlg.sessionStage = Stage::BaseProgramming;
     dlg.resetByService = 1;
     dlg.MakePending(Row::EcuReset);
     Answer({0x7F, 0x11, 0x11});
-    ASSERT_FALSE(host.MessageBoxes().empty());
-    EXPECT_EQ(host.MessageBoxes().back().text, Text::ResetEcuFirst);
-    EXPECT_EQ(dlg.resetByService, 0);
-    EXPECT_EQ(dlg.sessionStage, Stage::BaseVerification);
+    for (const auto& box : host.MessageBoxes()) EXPECT_NE(box.text, Text::ResetEcuFirst);
+    EXPECT_EQ(host.StatusText(), Text::CanNowExit);
+    EXPECT_TRUE(dlg.RunEnded());
+}
+
+// Checksums and the clearing of diagnostic codes an ECU does not support: the run goes on
+// without the check, or is complete.
+TEST_F(NegativeResponse, AnUnsupportedChecksumOrClearIsPassedOver) {
+    const struct {
+        int32_t stage;
+        int refusedRow;
+        uint8_t service;
+        int next;  // -1: Finished OK
+    } cases[] = {
+        {1, Row::BaseChecksum, 0x21, Row::Routine10},
+        {5, Row::UpperChecksum, 0x21, Row::WriteMemory},
+        {6, Row::ClearDiagnostics, 0x14, -1},
+    };
+    for (const auto& c : cases) {
+        dlg.ResetSession();
+        dlg.sessionStage = Stage(c.stage);
+        dlg.MakePending(c.refusedRow);
+        Answer({0x7F, c.service, 0x12});
+        if (c.next < 0) {
+            EXPECT_EQ(host.StatusText(), Text::FinishedOk);
+            EXPECT_TRUE(dlg.RunEnded());
+        } else {
+            EXPECT_THAT(PendingRows(), ElementsAre(c.next)) << c.refusedRow;
+        }
+    }
 }
 
 TEST_F(NegativeResponse, RefusedRestoreWritesAreLeftOutAndTheRestoreGoesOn) {
@@ -216,6 +261,18 @@ TEST_F(NegativeResponse, BusyAndPendingAnswers) {
         EXPECT_EQ(host.BusyRepaints(), repaints + 1) << int(code);
     }
     EXPECT_EQ(host.StatusText(), Text::Waiting);
+
+    // The final answer of the pending write says busy: the write is repeated.
+    for (uint8_t code : {0x21, 0x23, 0x37}) {
+        dlg.Withdraw(Row::Routine04);
+        dlg.MakePending(Row::WriteMemory);
+        Answer({0x7F, 0x3D, 0x78});
+        Answer({0x7F, 0x3D, code});
+        EXPECT_THAT(PendingRows(), ElementsAre(Row::WriteMemory)) << int(code);
+        EXPECT_EQ(dlg.finalAnswerDue, 0) << int(code);
+    }
+    dlg.Withdraw(Row::WriteMemory);
+    dlg.MakePending(Row::Routine04);
 
     dlg.MakePending(Row::WriteMemory);
     Answer({0x7F, 0x3D, 0x22});
