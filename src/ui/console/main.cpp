@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
                             options.noResume};
     if (traced) dlg->traceNote = [&traced](std::string_view note) { traced->Note(note); };
     TerminationSignalWatcher signals(StopSignalHandler(*dlg, host, loop, output));
+    signals.HoldSessionEndWhile([&dlg] { return dlg->EcuBeingChanged(); });
 
     const std::optional<int> timeout = ConnectTimeoutOf(options);
     const ConsoleRunSettings settings{
