@@ -47,11 +47,14 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
             MakePending(level5 ? Row::SeedLevel5 : Row::SeedLevel7);
             break;
         }
-        SetStatusText(Text::ConditionsNotCorrect);
         Withdraw(Row::WriteMemory);
-        platform.host.ShowItem(ControlId::BusyIndicator, false);
         // With nothing else to send the run stops here, and a window that ends with the run ends.
-        if (!AnyPending()) FinishWithStatus(Text::ConditionsNotCorrect);
+        if (!AnyPending()) {
+            FinishWithStatus(Text::ConditionsNotCorrect);
+            break;
+        }
+        SetStatusText(Text::ConditionsNotCorrect);
+        platform.host.ShowItem(ControlId::BusyIndicator, false);
         break;
     case Nrc::RequestOutOfRange:
         if (refused == Sid::ReadLocalData) {
