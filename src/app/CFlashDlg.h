@@ -25,6 +25,7 @@
 #include "link/RequestScheduler.h"
 #include "link/RequestTable.h"
 #include "log/DebugReport.h"
+#include "session/RefusalDecision.h"
 #include "session/SessionStage.h"
 #include "session/ValidateResponse.h"
 
@@ -173,16 +174,15 @@ public:
     void OnSecurityAccess(const Response& response);
     void OnRoutineStarted(const Response& response);
     void OnWriteMemoryReply(const Response& response);
+    // Refusals: the decision is DecideRefusal's (session/RefusalDecision.h), these carry it out.
     void HandleNegativeResponse(const Response& response);
-    bool SkipUnsupportedRead();  // false: none of its rows was pending
-    void PassOverUnsupported(const Response& response);
-    bool GoOnWithoutCheck();
+    int RefusedRow(uint8_t refusedService) const;
+    void CarryOutRefusal(const RefusalDecision& decision, int row, const Response& response);
+    void SkipRecord(int row);
+    void TakeOlderEcu();
     void GoOnWithoutHistoryVersion();
     void GoOnWithout(int row);
-    void ResendFinalWrite(uint8_t refusedService);
-    void RefuseReadOutOfRange(const Response& response);
     void LeaveOutRefusedWrite();
-    bool AnyWritePending() const;
     void CheckFinalAnswerOverdue();
     void TakeUnexpectedResponsePath(const Response& response);
     void WithdrawRequestsOf(uint8_t service);

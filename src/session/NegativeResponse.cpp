@@ -8,6 +8,7 @@
 #include "link/ServiceIds.h"
 #include "platform/DialogHost.h"
 #include "session/ReadSkipOrder.h"
+#include "session/RefusalDecision.h"
 #include "session/Response.h"
 
 namespace {
@@ -19,34 +20,55 @@ bool IsBlockRecordRow(int row) {
 
 }  // namespace
 
-// A refusal steers the run where the ECU is known to refuse (optional reads, a second key, busy
-// and pending answers); any other code ends the run after offering a debug report.
-void CFlashDlg::HandleNegativeResponse(const Response& response) {
-    const uint8_t refused = response.Byte(2);
-    const uint8_t code = response.Byte(3);
+// The request a refusal names: the one sent last, or the memory write whose final answer was
+// still due while another request went out.
+int CFlashDlg::RefusedRow(uint8_t refusedService) const {
+    const int sent = lastSentRow;
+    if (ServiceOfRow(sent) == refusedService) return sent;
+    return refusedService == Sid::WriteMemory ? Row::WriteMemory : -1;
+}
 
-    switch (code) {
-    case Nrc::ServiceNotSupported:
-    case Nrc::SubFunctionNotSupported: PassOverUnsupported(response); break;
-    case Nrc::BusyRepeatRequest:
-    case Nrc::RoutineNotComplete:
-        ResendFinalWrite(refused);
+// What to do is DecideRefusal's table; this only carries it out.
+void CFlashDlg::HandleNegativeResponse(const Response& response) {
+    const int row = RefusedRow(response.Byte(2));
+    const RefusalDecision decision = DecideRefusal({row, response.Byte(3), sessionStage, secondKeyTried != 0});
+    CarryOutRefusal(decision, row, response);
+}
+
+void CFlashDlg::CarryOutRefusal(const RefusalDecision& decision, int row, const Response& response) {
+    // A request refused is pending until the action withdraws it; the memory write was withdrawn
+    // when the ECU said "response pending" and must be made pending again to be repeated.
+    const auto keepPending = [&] {
+        if (row >= 0 && !IsPending(row)) MakePending(row);
+    };
+    const auto moveOn = [&](int from, int to) {
+        Withdraw(from);
+        MakePending(to);
+    };
+    switch (decision.action) {
+    case RefusalAction::Resend: keepPending(); break;
+    case RefusalAction::Busy:
+        keepPending();
         StepBusyIndicator();
         break;
-    case Nrc::ConditionsNotCorrect:
-        if (refused == Sid::StopSession && IsPending(Row::StopSession)) {
-            // No session left to stop: its answer was lost and this is the repeat. Done.
-            OnStopSessionDone();
-            break;
+    case RefusalAction::Wait:
+        keepPending();
+        SetStatusText(Text::Waiting);
+        StepBusyIndicator();
+        break;
+    case RefusalAction::Pending:
+    case RefusalAction::AwaitFinalAnswer:
+        // The ECU works on it (erasing); its final answer comes by itself. Other requests stay
+        // pending: the ECU answers them busy until it is done.
+        if (decision.action == RefusalAction::AwaitFinalAnswer) {
+            finalAnswerTicks = 0;
+            finalAnswerDue = 1;
         }
-        if (refused == Sid::SecurityAccess && (IsPending(Row::KeyLevel5) || IsPending(Row::KeyLevel7))) {
-            // A key without a seed: the seed was used up (by a key whose answer was lost).
-            // A new seed is asked for; an ECU already unlocked answers it with seed 0.
-            const bool level5 = IsPending(Row::KeyLevel5);
-            Withdraw(level5 ? Row::KeyLevel5 : Row::KeyLevel7);
-            MakePending(level5 ? Row::SeedLevel5 : Row::SeedLevel7);
-            break;
-        }
+        Withdraw(Row::WriteMemory);
+        SetStatusText(Text::Erasing);
+        StepBusyIndicator();
+        break;
+    case RefusalAction::ConditionsNotCorrect:
         Withdraw(Row::WriteMemory);
         // With nothing else to send the run stops here, and a window that ends with the run ends.
         if (!AnyPending()) {
@@ -56,62 +78,50 @@ void CFlashDlg::HandleNegativeResponse(const Response& response) {
         SetStatusText(Text::ConditionsNotCorrect);
         platform.host.ShowItem(ControlId::BusyIndicator, false);
         break;
-    case Nrc::RequestOutOfRange:
-        if (refused == Sid::ReadLocalData) {
-            if (IsPending(Row::ReadLocalB810) || IsPending(Row::ReadLocalB820)) {
-                SkipUnsupportedRead();
-            } else {
-                RefuseReadOutOfRange(response);
-            }
-        }
-        if (refused == Sid::WriteLocalData) LeaveOutRefusedWrite();
-        if (refused == Sid::ReadIdentification && !SkipUnsupportedRead()) TakeUnexpectedResponsePath(response);
-        if (refused != Sid::ReadLocalData && refused != Sid::WriteLocalData && refused != Sid::ReadIdentification)
-            TakeUnexpectedResponsePath(response);
+    case RefusalAction::StopSessionDone: OnStopSessionDone(); break;
+    case RefusalAction::NewSeed:
+        // A new seed is asked for; an ECU already unlocked answers it with seed 0.
+        Withdraw(row);
+        MakePending(row == Row::KeyLevel5 ? Row::SeedLevel5 : Row::SeedLevel7);
         break;
-    case Nrc::InvalidKey:
-        if (IsPending(Row::KeyLevel5)) {
-            Withdraw(Row::KeyLevel5);
-            if (secondKeyTried == 0) {
-                secondKeyTried = 1;
-                MakePending(Row::SeedLevel5);
-            } else {
-                FinishWithStatus(Text::InvalidKey);
-            }
-        } else if (IsPending(Row::KeyLevel7)) {
-            Withdraw(Row::KeyLevel7);
-            FinishWithStatus(Text::InvalidKey);
-        }
+    case RefusalAction::ManualReset:
+        SetStatusText(Text::ManualReset);
+        resetByService = 0;
+        if (row == Row::ModelCode)
+            TakeOlderEcu();
+        else
+            SkipRecord(row);
         break;
-    case Nrc::RequiredTimeDelayNotExpired:
-        ResendFinalWrite(refused);
-        SetStatusText(Text::Waiting);
-        StepBusyIndicator();
+    case RefusalAction::SkipRecord: SkipRecord(row); break;
+    case RefusalAction::OlderEcu: TakeOlderEcu(); break;
+    case RefusalAction::LeaveOutWrite: LeaveOutRefusedWrite(); break;
+    case RefusalAction::GoOnWithout:
+        Withdraw(row);
+        GoOnWithout(row);
         break;
-    case Nrc::ResponsePending:
-        // The ECU works on it (erasing); its final answer comes by itself. Other requests stay
-        // pending: the ECU answers them busy until it is done.
-        if (refused == Sid::WriteMemory) {
-            finalAnswerTicks = 0;
-            finalAnswerDue = 1;
-        }
-        Withdraw(Row::WriteMemory);
-        SetStatusText(Text::Erasing);
-        StepBusyIndicator();
+    case RefusalAction::SkipRoutine09:
+        // resetByService stays as it is: with an ECU that lacks routine 09 the resets are the operator's.
+        Withdraw(Row::Routine09);
+        if (sessionStage == Stage::Identification)
+            SelectImageForEcu();
+        else
+            MakePending(Row::SeedLevel7);
         break;
-    case Nrc::NotInActiveSession:
-        if (refused == Sid::StopSession) {
-            Withdraw(Row::StopSession);
-            MakePending(Row::BaseChecksum);
-        } else if (refused == Sid::ReadLocalData && IsPending(Row::BaseChecksum)) {
-            Withdraw(Row::BaseChecksum);
-            MakePending(Row::Routine10);
-        } else if (refused == Sid::ReadLocalData && IsPending(Row::UpperChecksum)) {
-            Withdraw(Row::UpperChecksum);
-            MakePending(Row::WriteMemory);
-        }
+    case RefusalAction::HistoryWithoutVersion: GoOnWithoutHistoryVersion(); break;
+    case RefusalAction::PassBaseChecksum: moveOn(Row::BaseChecksum, Row::Routine10); break;
+    case RefusalAction::PassUpperChecksum: moveOn(Row::UpperChecksum, Row::WriteMemory); break;
+    case RefusalAction::ChecksumBeforeReset: moveOn(Row::StopSession, Row::BaseChecksum); break;
+    case RefusalAction::SecondKey:
+        Withdraw(Row::KeyLevel5);
+        secondKeyTried = 1;
+        MakePending(Row::SeedLevel5);
         break;
-    default: TakeUnexpectedResponsePath(response); break;
+    case RefusalAction::EndRun:
+        if (row >= 0) Withdraw(row);
+        if (decision.finalText == Text::FinishedOk) RecordJournalProgress(JournalProgress::Finished);
+        FinishWithStatus(decision.finalText);
+        break;
+    case RefusalAction::Unexpected: TakeUnexpectedResponsePath(response); break;
     }
 }
 
@@ -125,42 +135,16 @@ void CFlashDlg::CheckFinalAnswerOverdue() {
     MakePending(Row::WriteMemory);
 }
 
-// Busy, not complete or wait as the final answer of a write the ECU said "response pending" to:
-// the write was withdrawn then, so it is made pending again to be repeated as the ECU asks.
-void CFlashDlg::ResendFinalWrite(uint8_t refused) {
-    if (refused == Sid::WriteMemory && !IsPending(Row::WriteMemory)) MakePending(Row::WriteMemory);
+// The skipped record gets no saved mark, so it is not written back later.
+void CFlashDlg::SkipRecord(int row) {
+    const auto* at = std::find(ReadSkipOrder.begin(), ReadSkipOrder.end(), row);
+    Withdraw(row);
+    // A block record left in the middle must not leave the next one starting mid-way.
+    if (IsBlockRecordRow(row)) blockIndex = 0;
+    MakePending(at + 1 < ReadSkipOrder.end() ? *(at + 1) : Row::Routine09);
 }
 
-bool CFlashDlg::SkipUnsupportedRead() {
-    // The skip order walks the stage-0 read: later, a read in it is one the run needs (the
-    // version for the history), and its successors would overwrite the saved records.
-    for (size_t i = 0; sessionStage == Stage::Identification && i < ReadSkipOrder.size(); ++i) {
-        const int row = ReadSkipOrder[i];
-        if (!IsPending(row)) continue;
-        Withdraw(row);
-        // A block record left in the middle must not leave the next one starting mid-way.
-        if (IsBlockRecordRow(row)) blockIndex = 0;
-        MakePending(i + 1 < ReadSkipOrder.size() ? ReadSkipOrder[i + 1] : Row::Routine09);
-        return true;
-    }
-    for (int row : WithdrawnWithoutSuccessor) {
-        if (!IsPending(row)) continue;
-        Withdraw(row);
-        GoOnWithout(row);
-        return true;
-    }
-    if (!IsPending(Row::Routine09)) return false;
-    Withdraw(Row::Routine09);
-    if (sessionStage == Stage::Identification)
-        SelectImageForEcu();
-    else
-        MakePending(Row::SeedLevel7);
-    return true;
-}
-
-// A request the ECU does not support is treated as done: the run goes on as after its answer (an
-// ECU that cannot reset itself is reset by the operator), so the run never stands still with
-// nothing pending.
+// A request the ECU does not support is treated as done: the run goes on as after its answer.
 void CFlashDlg::GoOnWithout(int row) {
     switch (row) {
     case Row::Routine04: MakePending(Row::Routine06); break;
@@ -171,47 +155,11 @@ void CFlashDlg::GoOnWithout(int row) {
     }
 }
 
-// Service or identifier not supported: an ECU without the model code counts as an older unit,
-// chosen by its version; a write the ECU will not take is left out; an optional read is skipped.
-void CFlashDlg::PassOverUnsupported(const Response& response) {
-    if (IsPending(Row::ModelCode)) {
-        Withdraw(Row::ModelCode);
-        modelCode = 0;
-        MakePending(Row::SeedLevel5);
-    } else if (response.Byte(2) == Sid::WriteLocalData && AnyWritePending()) {
-        LeaveOutRefusedWrite();
-    } else if (!SkipUnsupportedRead() && !GoOnWithoutCheck()) {
-        // The date, a session, a key, the reset by service: nothing the run can do without.
-        TakeUnexpectedResponsePath(response);
-    }
-}
-
-// Reads past the identification that an ECU may lack: the version only feeds the history entry,
-// which is then left out; a checksum it cannot give is passed as when it refuses it outside its
-// session; without the clearing of diagnostic codes the update itself is complete.
-bool CFlashDlg::GoOnWithoutCheck() {
-    if (IsPending(Row::ReadVersion) && (sessionStage == Stage::Restore || sessionStage == Stage::Completion)) {
-        GoOnWithoutHistoryVersion();
-    } else if (IsPending(Row::BaseChecksum)) {
-        Withdraw(Row::BaseChecksum);
-        MakePending(Row::Routine10);
-    } else if (IsPending(Row::UpperChecksum)) {
-        Withdraw(Row::UpperChecksum);
-        MakePending(Row::WriteMemory);
-    } else if (IsPending(Row::ClearDiagnostics)) {
-        Withdraw(Row::ClearDiagnostics);
-        RecordJournalProgress(JournalProgress::Finished);
-        FinishWithStatus(Text::FinishedOk);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool CFlashDlg::AnyWritePending() const {
-    for (int row = Row::FirstWrite; row <= Row::LastWrite; ++row)
-        if (IsPending(row)) return true;
-    return false;
+// An ECU without the model code counts as an older unit, chosen by its version.
+void CFlashDlg::TakeOlderEcu() {
+    Withdraw(Row::ModelCode);
+    modelCode = 0;
+    MakePending(Row::SeedLevel5);
 }
 
 // The history goes on as after its last block; a record of the restore is left out.
@@ -234,24 +182,6 @@ void CFlashDlg::GoOnWithoutHistoryVersion() {
     }
     blockIndex = 0;
     MakePending(Row::WriteHistory);
-}
-
-// A read out of range other than B8 10/20 ("Manual Reset"): the resets are the operator's from
-// now on, and the identification goes on as past an unsupported read, so only the refused record
-// is missing afterwards. Outside the identification the run cannot do without what it asked for.
-void CFlashDlg::RefuseReadOutOfRange(const Response& response) {
-    bool identifying = IsPending(Row::ModelCode);
-    for (int row : ReadSkipOrder) identifying = identifying || IsPending(row);
-    identifying = identifying && sessionStage == Stage::Identification;
-    if (!identifying) {
-        // The history's version is not needed to go on; nothing else outside the identification is.
-        const bool historyVersion = IsPending(Row::ReadVersion) && GoOnWithoutCheck();
-        if (!historyVersion) TakeUnexpectedResponsePath(response);
-        return;
-    }
-    SetStatusText(Text::ManualReset);
-    resetByService = 0;
-    PassOverUnsupported(response);
 }
 
 void CFlashDlg::TakeUnexpectedResponsePath(const Response& response) {
