@@ -16,8 +16,10 @@ enum class ResponseVerdict {
     UnknownService,      // not an answer of this program's services: the line is purged
     NotTheAnswer,        // answers another request than the one outstanding (a copy, another service named)
     TooShortForLayout,   // the answer outstanding, without the bytes its layout needs: asked again
+    // TooShortForLayout stays the last: the count below is taken from it.
 };
-inline constexpr std::size_t kResponseVerdicts = 7;
+// How many verdicts there are: the size of the dropped-frame counters they index.
+inline constexpr std::size_t kResponseVerdicts = static_cast<std::size_t>(ResponseVerdict::TooShortForLayout) + 1;
 
 const char* VerdictName(ResponseVerdict verdict);
 

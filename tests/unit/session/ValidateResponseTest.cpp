@@ -90,6 +90,8 @@ TEST(ValidateResponse, EveryVerdictHasAName) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(std::unique(names.begin(), names.end()), names.end());
     EXPECT_EQ(std::count(names.begin(), names.end(), "?"), 0);
+    // A verdict added after the last one counted would index past the dropped-frame counters.
+    EXPECT_STREQ(VerdictName(static_cast<ResponseVerdict>(kResponseVerdicts)), "?");
 }
 
 }  // namespace
